@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Builds Velmora and runs every test in a network namespace that has only loopback.
+#   BUILD_DIR   build folder (default: build)
+#   CMAKE_ARGS  extra configure arguments, e.g. "-DVELMORA_UI=OFF" or "-DVELMORA_SANITIZE=ON"
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+BUILD_DIR=${BUILD_DIR:-build}
+# shellcheck disable=SC2086
+cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-}
+cmake --build "$BUILD_DIR" -j "$(nproc)"
+unshare -n sh -c "ip link set lo up && ctest --test-dir '$BUILD_DIR' --output-on-failure -j $(nproc)"
