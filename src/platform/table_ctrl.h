@@ -1,0 +1,26 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+/// The parameter list control as the core operations use it: rows are whole texts whose cells
+/// end in line feeds, kept in the control's own store ordered by the key cell of the sort column.
+/// Implemented by the Qt list widget and, in tests, by the plain row store alone.
+class ITableCtrl {
+public:
+    virtual ~ITableCtrl() = default;
+    virtual void AddColumn(int index, const std::u16string& title, int width, uint32_t alignment) = 0;
+    virtual int ColumnCount() const = 0;
+    /// Width in pixels of column `index` as the user left it.
+    virtual int ColumnWidth(int index) const = 0;
+    virtual void ClearRows() = 0;
+    virtual void AddRow(const std::u16string& rowText, uint32_t itemData) = 0;
+    virtual void RebuildItems() = 0;
+    virtual void SortByColumn(int column) = 0;
+    virtual void SelectByItemData(uint32_t itemData) = 0;
+    /// Lowest selected list index, -1 for none.
+    virtual int GetSelectedIndex() const = 0;
+    /// Item data of the n-th row in store order (n <= 0: the first); 0xFFFFFFFF past the end.
+    virtual uint32_t ItemDataOfRow(int n) const = 0;
+    virtual void SetSearchCell(int cell) = 0;
+    virtual void SetColumnKeyCell(int column, int cell) = 0;
+};
