@@ -18,17 +18,17 @@ inline constexpr uint32_t BaseMask = 0xFFFFu;
 
 // First version that carries each gated item.
 inline constexpr uint32_t IndexPackedVersion = 3;
-inline constexpr uint32_t CodeExtrasVersion = 4;   ///< below: 0xFFFF per code, nothing stored
-inline constexpr uint32_t ModelGroupsVersion = 5;  ///< device models grouped by language
+inline constexpr uint32_t CodeExtrasVersion = 4;  ///< below: 0xFFFF per code, nothing stored
+inline constexpr uint32_t ModelGroupsVersion = 5; ///< device models grouped by language
 inline constexpr uint32_t Section7Version = 6;
 inline constexpr uint32_t ChannelNamesVersion = 7;
 inline constexpr uint32_t ModelPrefixVersion = 8;
 inline constexpr uint32_t ModelNoteVersion = 9;
-inline constexpr uint32_t BandWord2Version = 11;   ///< below: derived from band word 1
+inline constexpr uint32_t BandWord2Version = 11; ///< below: derived from band word 1
 inline constexpr uint32_t Section8Version = 12;
 inline constexpr uint32_t Extra5Version = 13;
 inline constexpr uint32_t Section9Version = 14;
-inline constexpr uint32_t Wide32Version = 15;      ///< code extras and section-9 values as u32
+inline constexpr uint32_t Wide32Version = 15; ///< code extras and section-9 values as u32
 
 inline constexpr uint32_t NoCodeExtra = 0xFFFFu;
 } // namespace tele_desc_format
