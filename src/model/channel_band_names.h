@@ -7,7 +7,8 @@
 #include "model/telemetry_descriptor.h"
 
 inline constexpr std::size_t SensorNameCount = 16;
-inline constexpr std::size_t SensorNameSlot = 6; ///< UTF-16 units per name, terminating zero included
+inline constexpr std::size_t SensorNameSlot =
+    6; ///< UTF-16 units per name, terminating zero included
 
 /// Sensor names, indexed by the 4-bit entries of ChannelSensorMap.
 extern const char16_t SensorNameTable[SensorNameCount][SensorNameSlot];
