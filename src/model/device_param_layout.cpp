@@ -15,37 +15,21 @@ constexpr int FreqFamilyShift = 12;
 constexpr uint32_t FreqValueMask = 0xFFF;
 constexpr uint32_t MarkerListSize = 2;
 
+// The member of family 1, 2 or 3 among three per-family members.
+template <typename T> T& ByFamily(uint32_t family, T& of1, T& of2, T& of3) {
+    return family == 1 ? of1 : family == 2 ? of2 : of3;
+}
+
 std::vector<std::vector<double>>& ValueMatrix(ChannelLayout& ch, uint32_t family) {
-    switch (family) {
-    case 1:
-        return ch.ValueMatrix1;
-    case 2:
-        return ch.ValueMatrix2;
-    default:
-        return ch.ValueMatrix3;
-    }
+    return ByFamily(family, ch.ValueMatrix1, ch.ValueMatrix2, ch.ValueMatrix3);
 }
 
 int32_t& BandCount(TelemetryDescriptor& d, uint32_t family) {
-    switch (family) {
-    case 1:
-        return d.BandCount1;
-    case 2:
-        return d.BandCount2;
-    default:
-        return d.BandCount3;
-    }
+    return ByFamily(family, d.BandCount1, d.BandCount2, d.BandCount3);
 }
 
 int32_t& AverCount(TelemetryDescriptor& d, uint32_t family) {
-    switch (family) {
-    case 1:
-        return d.AverCount1;
-    case 2:
-        return d.AverCount2;
-    default:
-        return d.AverCount3;
-    }
+    return ByFamily(family, d.AverCount1, d.AverCount2, d.AverCount3);
 }
 
 void RaiseTo(int32_t& count, uint32_t atLeast) {
