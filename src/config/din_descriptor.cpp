@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "config/value_format.h"
+#include "link/protocol.h"
 #include "model/channel_band_names.h"
 #include "model/param_code.h"
 #include "model/param_code_layout.h"
@@ -130,26 +131,20 @@ nlohmann::json StringArray(const std::vector<std::string>& names) {
     return array;
 }
 
-void PutLe(uint8_t* out, uint32_t value, std::size_t bytes) {
-    for (std::size_t i = 0; i < bytes; ++i) {
-        out[i] = static_cast<uint8_t>(value >> (8 * i));
-    }
-}
-
 } // namespace
 
 std::array<uint8_t, DescriptorRecordSize> EncodeDescriptorRecord(const DescriptorRecord& record) {
     std::array<uint8_t, DescriptorRecordSize> bytes{};
-    PutLe(&bytes[0], record.Group, 2);
-    PutLe(&bytes[2], record.FirstChannel, 1);
-    PutLe(&bytes[3], record.ChannelCount, 1);
-    PutLe(&bytes[4], record.Aver, 2);
-    PutLe(&bytes[6], record.FirstBand, 2);
-    PutLe(&bytes[8], record.BandCount, 2);
-    PutLe(&bytes[10], record.FrameOffset, 2);
-    PutLe(&bytes[12], record.BandStride, 2);
-    PutLe(&bytes[14], record.ChannelStride, 2);
-    PutLe(&bytes[16], record.Code, 4);
+    PutU16(&bytes[0], record.Group);
+    bytes[2] = record.FirstChannel;
+    bytes[3] = record.ChannelCount;
+    PutU16(&bytes[4], record.Aver);
+    PutU16(&bytes[6], record.FirstBand);
+    PutU16(&bytes[8], record.BandCount);
+    PutU16(&bytes[10], record.FrameOffset);
+    PutU16(&bytes[12], record.BandStride);
+    PutU16(&bytes[14], record.ChannelStride);
+    PutU32(&bytes[16], record.Code);
     return bytes;
 }
 
