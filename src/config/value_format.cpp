@@ -69,7 +69,7 @@ std::u16string FormatScaledValue(const double& value) {
     return FixedText(x / Million, ScaledDecimals, u'm');
 }
 
-std::string WideToUtf8(const std::u16string& text) {
+std::string WideToUtf8(std::u16string_view text) {
     std::string out;
     out.reserve(text.size() * 3);
     for (std::size_t i = 0; i < text.size(); ++i) {
