@@ -432,11 +432,4 @@ TEST_F(TeleDescFileTest, HugeInnerCountsAndLongTextsEndTheLoad) {
         EXPECT_FALSE(Load(f.Data));
 }
 
-TEST_F(TeleDescFileTest, DefaultOverloadReadsTheFileBesideTheProgram) {
-    // The build puts the shipped sample beside every test program.
-    fs::path beside = fs::read_symlink("/proc/self/exe").parent_path() / TeleDescFileName;
-    ASSERT_TRUE(fs::exists(beside)) << beside;
-    EXPECT_TRUE(LoadTeleDescFile(UiLanguageEnglish));
-    EXPECT_FALSE(TelemetryDescriptorMap.empty());
-}
 } // namespace
