@@ -1,0 +1,89 @@
+#include "link/wide_text.h"
+
+#include <limits>
+
+#include "config/value_format.h"
+
+bool IsWideSpace(char16_t c) {
+    return c == u' ' || (c >= u'\t' && c <= u'\r');
+}
+
+std::u16string TrimWideSpace(std::u16string_view text) {
+    size_t first = 0;
+    size_t last = text.size();
+    while (first < last && IsWideSpace(text[first])) {
+        ++first;
+    }
+    while (last > first && IsWideSpace(text[last - 1])) {
+        --last;
+    }
+    return std::u16string(text.substr(first, last - first));
+}
+
+std::string AddressText(std::u16string_view text) {
+    return WideToUtf8(std::u16string(text));
+}
+
+namespace {
+
+/// Reads a decimal number at `pos` for "%u" (isSigned false) or "%d"; false when no digit is
+/// there.
+bool ScanNumber(std::u16string_view text, size_t& pos, bool isSigned, int64_t& value) {
+    while (pos < text.size() && IsWideSpace(text[pos])) {
+        ++pos;
+    }
+    size_t p = pos;
+    bool negative = false;
+    if (p < text.size() && (text[p] == u'+' || text[p] == u'-')) {
+        negative = text[p] == u'-';
+        ++p;
+    }
+    constexpr int64_t limit = int64_t{1} << 32;
+    int64_t magnitude = 0;
+    const size_t firstDigit = p;
+    for (; p < text.size() && text[p] >= u'0' && text[p] <= u'9'; ++p) {
+        magnitude = std::min(limit, magnitude * 10 + (text[p] - u'0'));
+    }
+    if (p == firstDigit) {
+        return false;
+    }
+    pos = p;
+    if (isSigned) {
+        constexpr int64_t lowest = std::numeric_limits<int32_t>::min();
+        constexpr int64_t highest = std::numeric_limits<int32_t>::max();
+        value = negative ? std::max(lowest, -magnitude) : std::min(highest, magnitude);
+    } else {
+        constexpr int64_t highest = std::numeric_limits<uint32_t>::max();
+        value = (negative && magnitude != 0) ? highest : std::min(highest, magnitude);
+    }
+    return true;
+}
+
+} // namespace
+
+int ScanWide(std::u16string_view text, std::string_view pattern, std::vector<int64_t>& fields) {
+    int converted = 0;
+    size_t pos = 0;
+    for (size_t i = 0; i < pattern.size(); ++i) {
+        if (pattern[i] == '%' && i + 1 < pattern.size()) {
+            const char conversion = pattern[++i];
+            int64_t value = 0;
+            if (conversion == 'c') {
+                if (pos >= text.size()) {
+                    break;
+                }
+                value = text[pos++];
+            } else if (!ScanNumber(text, pos, conversion == 'd', value)) {
+                break;
+            }
+            fields.push_back(value);
+            ++converted;
+        } else {
+            if (pos >= text.size() || text[pos] != static_cast<char16_t>(pattern[i])) {
+                break;
+            }
+            ++pos;
+        }
+    }
+    return converted;
+}
