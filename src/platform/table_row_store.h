@@ -1,0 +1,146 @@
+#pragma once
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+/// One row of the parameter list: its cells, each followed by a line feed, the owner's item
+/// data and the text colour (a 0x00BBGGRR colour value; rows are added black).
+struct TableRow {
+    std::u16string Text;
+    uint32_t ItemData = 0;
+    uint32_t RowColour = 0;
+};
+
+/// What the list shows for one row: the label of column 0 and the texts of columns 1, 2, ...
+/// (a column past the last shown cell is empty).
+struct TableListItem {
+    std::u16string Label;
+    std::vector<std::u16string> SubItems;
+};
+
+/// The process-wide type-ahead search: the text typed so far and the tick of the last key.
+/// The tick starts at the first key the process handles.
+struct TypeAheadState {
+    std::u16string Text;
+    uint32_t Tick = 0;
+    bool Started = false;
+};
+
+/// Result of one type-ahead key.
+struct TypeAheadResult {
+    /// List index of the row found, -1 when no row matched (the key then gets the list's
+    /// default handling).
+    int Found = -1;
+    /// The first selected index changed: the parent is told, with SelectedRow as wParam.
+    bool SelectionChanged = false;
+};
+
+/// The rows of the parameter list, independent of any window: two stores ordered by the sort
+/// key of each row (only one is current), the list items last built from the current store, the
+/// selection as a set of list indexes, and the type-ahead search. The list widget and the
+/// in-memory list of the tests both keep their rows here.
+class TableRowStore {
+public:
+    /// Keys are compared as UTF-16 units (no locale, no case folding); rows with equal keys
+    /// keep the order in which they were inserted.
+    using Store = std::multimap<std::u16string, TableRow>;
+
+    /// Keys later than this many milliseconds after the previous one start a new search.
+    static constexpr uint32_t TypeAheadRestartMs = 2000;
+    /// Background of a selected row's text: red 0x95, green 0xCA, blue 0xFF (0x00BBGGRR).
+    static constexpr uint32_t SelectedRowBackground = 0xFFCA95;
+
+    TableRowStore() = default;
+    // The current-store pointer and the draw cursor point into this object.
+    TableRowStore(const TableRowStore&) = delete;
+    TableRowStore& operator=(const TableRowStore&) = delete;
+
+    /// Column whose key cell orders the rows.
+    int SortColumn = 0;
+    /// Cell compared by the type-ahead search.
+    int SearchCell = 1;
+    /// Column index to the cell used as sort key when that column sorts (default: its own index).
+    std::map<int, int> ColumnKeyCells;
+    /// List index last seen as the first selected row; -1 for none.
+    int SelectedRow = 0;
+
+    /// Counts column `index` as added: ColumnCount becomes index + 1 when index is not below it.
+    void NoteColumnAdded(int index);
+    int ColumnCount() const { return columnCount_; }
+
+    /// Empties the current store; the list items stay until RebuildItems.
+    void ClearRows();
+    /// Inserts a black row under the key taken from `rowText`, after any rows with an equal key.
+    void AddRow(const std::u16string& rowText, uint32_t itemData);
+    /// Makes the list items from the current store, in store order; no item is selected.
+    void RebuildItems();
+    /// Makes `column` the sort column: the rows move, in their order, into the other store under
+    /// their keys for it, the items are rebuilt, and the row that was the first selected one is
+    /// selected again by its item data (unless that is negative as a signed number). Returns
+    /// the list index selected again, -1 when none; nothing happens (-1) when `column` already
+    /// is the sort column. The caller makes the selected row visible and centres it.
+    int SortByColumn(int column);
+
+    /// Store index of the first row whose item data is `itemData`; -1 when none.
+    int FindItemData(uint32_t itemData) const;
+    /// Selects the first row with `itemData` (other rows keep their state) and returns its list
+    /// index; -1, changing nothing, when no row has it. SelectedRow follows without a notice.
+    /// The caller makes the row visible and centres it before it reads SelectedRow.
+    int SelectByItemData(uint32_t itemData);
+    /// Item data of row n of the current store (n <= 0: the first row); 0xFFFFFFFF when n is
+    /// not below the number of rows.
+    uint32_t ItemDataOfRow(int n) const;
+    size_t RowCount() const { return current_->size(); }
+    const Store& CurrentRows() const { return *current_; }
+
+    const std::vector<TableListItem>& Items() const { return items_; }
+    int ItemCount() const { return static_cast<int>(items_.size()); }
+
+    // Selection of the list items.
+    bool IsSelected(int index) const { return selection_.count(index) != 0; }
+    /// Sets or clears the selected state of list item `index`; ignored past the last item.
+    void SetSelected(int index, bool selected);
+    void ClearSelection() { selection_.clear(); }
+    const std::set<int>& Selection() const { return selection_; }
+    /// Lowest selected list index; -1 when none.
+    int GetSelectedIndex() const;
+    /// SelectedRow := GetSelectedIndex; true when that changed it.
+    bool UpdateSelectedRow();
+
+    /// Text colour for painting list item `k`. Painting items in increasing order costs one step
+    /// of the store per item; an index past the last row reads the first row. Black when the
+    /// store is empty.
+    uint32_t RowColourOfItem(int k);
+
+    /// One typed character at tick `now`: continues the search within 2000 ms of the previous
+    /// key, from the first selected row, else starts a new one-character search from the first
+    /// row; selects the first row whose search cell begins with the text, ignoring case.
+    TypeAheadResult TypeAhead(char16_t ch, uint32_t now);
+    /// The search state shared by every list of the process.
+    static TypeAheadState& ProcessTypeAhead();
+
+    /// Sort key of `rowText` for key cell `cell`: the cell without its line feed; the whole text
+    /// when it has no line feed; the rest of the text when the cell has no line feed after it;
+    /// empty when the cell starts at or past the end.
+    static std::u16string SortKey(const std::u16string& rowText, int cell);
+    /// Cell `cell` of `rowText` when it ends with its line feed; false when it does not.
+    static bool TerminatedCell(const std::u16string& rowText, int cell, std::u16string& out);
+    /// The list item of a row shown with `columnCount` columns.
+    static TableListItem MakeListItem(const std::u16string& rowText, int columnCount);
+    /// Lower case of one UTF-16 unit (Latin, Latin-1 and Cyrillic letters).
+    static char16_t LowerUnit(char16_t ch);
+
+private:
+    int KeyCellOf(int column) const;
+    void ResetDrawCursor();
+
+    Store stores_[2];
+    Store* current_ = &stores_[0];
+    Store::iterator drawCursor_ = stores_[0].begin();
+    int drawIndex_ = 0;
+    int columnCount_ = 0;
+    std::vector<TableListItem> items_;
+    std::set<int> selection_;
+};
