@@ -14,7 +14,8 @@ inline constexpr char TeleDescFileName[] = "TeleDescFile.bin";
 /// block matched the language.
 /// A missing file, a wrong magic or a version above 15 returns false with no table touched; a
 /// file that ends early or holds a count the rest of the file cannot satisfy returns false and
-/// keeps what was stored before that point. The tables are not cleared first.
+/// keeps what was stored before that point. Section 4 replaces BandNameTable; the other tables
+/// are added to, not cleared first.
 bool LoadTeleDescFile(const std::u16string& language);
 
 /// As above, reading the description file at `path`.
