@@ -406,28 +406,24 @@ TEST_F(TeleDescFileTest, HugeInnerCountsAndLongTextsEndTheLoad) {
         w.U16('a');
         files.push_back(w);
     }
-    {
-        DescByteWriter w = head(15); // section 9 table of 2^32 - 1 squared cells
+    // A section-9 record of `columns` x `rows` with `texts` empty texts present.
+    auto section9 = [&](uint32_t columns, uint32_t rows, uint32_t texts) {
+        DescByteWriter w = head(15);
         for (int i = 0; i < 7; ++i)
             w.U32(0);
         w.U32(1);
         w.U32(9);
         w.Str(u"");
         w.Str(u"");
-        w.U32(0);
-        w.U32(0xFFFFFFFF);
+        w.U32(columns);
+        w.U32(rows);
+        for (uint32_t t = 0; t < texts; ++t)
+            w.Str(u"");
         files.push_back(w);
-        DescByteWriter rows = head(15);
-        for (int i = 0; i < 7; ++i)
-            rows.U32(0);
-        rows.U32(1);
-        rows.U32(9);
-        rows.Str(u"");
-        rows.Str(u"");
-        rows.U32(0xFFFFFFFF);
-        rows.U32(0xFFFFFFFF);
-        files.push_back(rows);
-    }
+    };
+    section9(0, 0xFFFFFFFF, 0);
+    section9(0xFFFFFFFF, 0xFFFFFFFF, 3);
+    section9(1000, 1000, 2000); // the texts are there, the 10^6 cells are not
     for (const DescByteWriter& f : files)
         EXPECT_FALSE(Load(f.Data));
 }
