@@ -57,8 +57,7 @@ TestAdapter::~TestAdapter() {
 }
 
 void TestAdapter::SetVin(uint32_t vin) {
-    std::lock_guard lock(mutex_);
-    vin_ = vin;
+    Store(vin_, vin);
 }
 
 uint32_t TestAdapter::Vin() const {
@@ -67,13 +66,11 @@ uint32_t TestAdapter::Vin() const {
 }
 
 void TestAdapter::SetFirmwareVersion(uint16_t version) {
-    std::lock_guard lock(mutex_);
-    firmware_ = version;
+    Store(firmware_, version);
 }
 
 void TestAdapter::SetDeviceFlags(uint16_t flags) {
-    std::lock_guard lock(mutex_);
-    flags_ = flags;
+    Store(flags_, flags);
 }
 
 void TestAdapter::SetVinReplyLength(size_t length) {
@@ -84,8 +81,7 @@ void TestAdapter::SetVinReplyLength(size_t length) {
 }
 
 void TestAdapter::SetPassword(const std::array<uint8_t, 10>& password) {
-    std::lock_guard lock(mutex_);
-    password_ = password;
+    Store(password_, password);
 }
 
 void TestAdapter::SetPasswordText(std::string_view password) {
@@ -95,8 +91,7 @@ void TestAdapter::SetPasswordText(std::string_view password) {
 }
 
 void TestAdapter::SetWriteVinResult(const std::array<uint32_t, 5>& words) {
-    std::lock_guard lock(mutex_);
-    write_vin_result_ = words;
+    Store(write_vin_result_, words);
 }
 
 std::vector<uint8_t> TestAdapter::Memory(uint32_t firstPage, size_t length) const {
@@ -120,28 +115,23 @@ uint32_t TestAdapter::ResetCount() const {
 }
 
 void TestAdapter::DropReply(uint32_t n) {
-    std::lock_guard lock(mutex_);
-    drop_at_ = n;
+    Store(drop_at_, n);
 }
 
 void TestAdapter::SetReplyDelay(uint32_t ms) {
-    std::lock_guard lock(mutex_);
-    delay_ms_ = ms;
+    Store(delay_ms_, ms);
 }
 
 void TestAdapter::SetWrongEcho(bool on) {
-    std::lock_guard lock(mutex_);
-    wrong_echo_ = on;
+    Store(wrong_echo_, on);
 }
 
 void TestAdapter::SetStatusZero(bool on) {
-    std::lock_guard lock(mutex_);
-    status_zero_ = on;
+    Store(status_zero_, on);
 }
 
 void TestAdapter::SetSilent(bool on) {
-    std::lock_guard lock(mutex_);
-    silent_ = on;
+    Store(silent_, on);
 }
 
 std::vector<uint8_t> TestAdapter::Answer(std::span<const uint8_t> d) {

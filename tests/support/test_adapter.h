@@ -102,6 +102,10 @@ private:
         uint16_t port;
     };
 
+    template <class T, class V> void Store(T& field, const V& value) {
+        std::lock_guard lock(mutex_);
+        field = value;
+    }
     std::vector<uint8_t> Answer(std::span<const uint8_t> d);
     void Handle(std::span<const uint8_t> d, const std::string& address, uint16_t port,
                 uint64_t now);
