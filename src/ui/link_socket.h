@@ -1,0 +1,46 @@
+#pragma once
+#include <QObject>
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "platform/services.h"
+
+class QUdpSocket;
+
+/// The link's UDP socket (the dialog's `LinkSocket`) over QUdpSocket: bound to any local IPv4
+/// address and port, with the broadcast permission set so that directed-broadcast requests leave on
+/// Linux. Each datagram that arrives is read whole and handed to the receive handler, empty ones
+/// included; the handler judges lengths (also those beyond the protocol's receive buffer).
+class CDbgInfoSocket : public QObject, public IDatagramSocket {
+    Q_OBJECT
+public:
+    using ReceiveHandler = std::function<void(const uint8_t* data, size_t length,
+                                              const std::string& address, uint16_t port)>;
+
+    explicit CDbgInfoSocket(QObject* parent = nullptr);
+    ~CDbgInfoSocket() override;
+
+    /// Called on the user-interface thread for every datagram received.
+    void SetReceiveHandler(ReceiveHandler handler) { handler_ = std::move(handler); }
+
+    bool Create() override;
+    bool IsOpen() const override;
+    void Close() override;
+    /// `address` is dotted IPv4 text, else a host name looked up here, blocking, as the first
+    /// IPv4 address it resolves to. Returns false when nothing was sent; the link ignores it.
+    bool SendTo(const uint8_t* data, size_t length, uint16_t port,
+                const std::string& address) override;
+
+    /// Local port the socket is bound to, 0 when it is not open.
+    uint16_t LocalPort() const;
+
+private:
+    void ReadPending();
+
+    std::unique_ptr<QUdpSocket> socket_;
+    ReceiveHandler handler_;
+};
