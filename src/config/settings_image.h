@@ -50,6 +50,10 @@ struct SettingsImage {
     static constexpr size_t ServerAddressSize = 128;
     static constexpr size_t DeviceNameSize = 32;
 
+    /// The settings area from page 0x700 is one 64 KB erase block; an image must fit it.
+    static constexpr size_t AreaBytes = 0x10000;
+    static constexpr size_t MaxEntries = (AreaBytes - PageSize) / EntrySize; // 8160
+
     static constexpr uint32_t SignatureValue = 0x12129876;
     static constexpr uint16_t AbsentOffset = 0xFFFF; ///< frame offset of a code the frame lacks
 };
