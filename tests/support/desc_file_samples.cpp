@@ -98,6 +98,14 @@ DescFileContent FullDescContent(uint32_t version) {
     s9.RowNames = {u"r1", u"r2"};
     s9.Cells = {{1, 2, 3}, {4, 5, 6}};
     s9.Values = {{7, 8, 0x10009}, {10, 11, 12}};
-    c.Section9 = {s9};
+    // A second record after the first shows that the first is skipped at its true width.
+    DescSection9Record s9b;
+    s9b.Id = 10;
+    s9b.Language = UiLanguageRussian;
+    s9b.ColumnNames = {u"к"};
+    s9b.RowNames = {u"a", u"b", u"c"};
+    s9b.Cells = {{1}, {2}, {3}};
+    s9b.Values = {{4}, {5}, {6}};
+    c.Section9 = {s9, s9b};
     return c;
 }
