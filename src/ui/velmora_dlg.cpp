@@ -1,0 +1,124 @@
+#include "ui/velmora_dlg.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include <stdexcept>
+#include <string>
+
+#include "platform/control_ids.h"
+#include "ui/ip_address_edit.h"
+#include "ui/resource_source.h"
+#include "ui/table_ctrl.h"
+
+namespace {
+/// Finds control `id` of the built template as a `T`; a missing or mistyped control is a fault
+/// of the resources, reported as such.
+template <typename T> T* Bind(const QWidget& dialog, int id) {
+    T* control = qobject_cast<T*>(ResourceSource::FindControl(dialog, id));
+    if (!control)
+        throw std::runtime_error("dialog " + std::to_string(dlg::MainDialog) + ": control " +
+                                 std::to_string(id) + " is missing or of the wrong kind");
+    return control;
+}
+
+template <typename T, size_t N>
+void BindAll(const QWidget& dialog, std::array<T*, N>& members, const std::array<int, N>& ids) {
+    for (size_t i = 0; i < N; ++i)
+        members[i] = Bind<T>(dialog, ids[i]);
+}
+} // namespace
+
+CVelmoraDlg::CVelmoraDlg(QWidget* /*parent*/)
+    : QDialog(nullptr), controls_(*this), prompts_(*this),
+      window_(*this, [this](uint32_t id) { OnTimer(id); }) {
+    if (!ResourceSource::BuildDialog(dlg::MainDialog, *this))
+        throw std::runtime_error("dialog template " + std::to_string(dlg::MainDialog) +
+                                 " is missing from the resources");
+    // A window of its own in the taskbar, with system menu, minimise and maximise boxes and a
+    // sizing frame; the template's layouts keep the controls in place when it is resized.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    DoDataExchange();
+
+    state_.Controls = &controls_;
+    state_.ParamList = ParamList;
+    state_.Prompts = &prompts_;
+    state_.Profile = &profile_;
+    state_.Clock = &clock_;
+    state_.Window = &window_;
+
+    DialogIcon = ResourceSource::LoadIcon(MainIconId);
+}
+
+CVelmoraDlg::~CVelmoraDlg() = default;
+
+void CVelmoraDlg::DoDataExchange() {
+    using namespace ctl;
+    DeviceAddressCombo = Bind<QComboBox>(*this, ctl::DeviceAddressCombo);
+    MacText = Bind<QLabel>(*this, ctl::MacText);
+    BindAll(*this, AddressModeRadios, {AddressModeAuto, AddressModeManual});
+    BindAll(*this, NetAddressCtrls, {IpAddress, SubnetMask, DefaultGateway, DnsServer});
+    ServerEdit = Bind<QLineEdit>(*this, ctl::ServerEdit);
+    BindAll(*this, PolarizationRadios, {PolarizationOutOfControl, PolarizationOn, PolarizationOff});
+    BindAll(*this, RangeRadios, {RangeOutOfControl, RangeR1, RangeR2, RangeR3});
+    TeleTypeCombo = Bind<QComboBox>(*this, ctl::TeleTypeCombo);
+    ParamList = Bind<CTableCtrl>(*this, ctl::ParamList);
+    InfoEdit = Bind<QLineEdit>(*this, ctl::InfoEdit);
+    AssignVinButton = Bind<QPushButton>(*this, ctl::AssignVinButton);
+    NtpAddressCtrl = Bind<IpAddressEdit>(*this, NtpAddress);
+    NtpAutoCheck = Bind<QCheckBox>(*this, ctl::NtpAutoCheck);
+    KeysErrorCheck = Bind<QCheckBox>(*this, ctl::KeysErrorCheck);
+    KeysWrittenCheck = Bind<QCheckBox>(*this, ctl::KeysWrittenCheck);
+    BindAll(*this, SyncRadios, {SyncOff, SyncMaster, SyncSlave});
+    PpsCheck = Bind<QCheckBox>(*this, ctl::PpsCheck);
+    DateTimeCheck = Bind<QCheckBox>(*this, ctl::DateTimeCheck);
+    BindAll(*this, SendModeRadios, {SendSelectedParams, SendDataTele, SendSignalTele});
+    BindAll(*this, GnssRadios, {GnssNotUsed, GnssGpsGlonass, GnssGlonassOnly});
+    GnssGroup = Bind<QGroupBox>(*this, ctl::GnssGroup);
+}
+
+int CVelmoraDlg::DoModal() {
+    return exec();
+}
+
+bool CVelmoraDlg::OnInitDialog() {
+    if (!DialogIcon.isNull())
+        setWindowIcon(DialogIcon);
+    return true;
+}
+
+void CVelmoraDlg::OnTimer(uint32_t /*id*/) {}
+
+void CVelmoraDlg::ConnectClicked(int id, void (CVelmoraDlg::*handler)()) {
+    if (auto* button = qobject_cast<QAbstractButton*>(Control(id)))
+        connect(button, &QAbstractButton::clicked, this, handler);
+}
+
+void CVelmoraDlg::ConnectSelChange(int id, void (CVelmoraDlg::*handler)()) {
+    if (auto* combo = qobject_cast<QComboBox*>(Control(id)))
+        connect(combo, &QComboBox::activated, this, handler);
+}
+
+void CVelmoraDlg::showEvent(QShowEvent* event) {
+    if (!initialised_) {
+        initialised_ = true;
+        OnInitDialog();
+    }
+    QDialog::showEvent(event);
+}
+
+void CVelmoraDlg::keyPressEvent(QKeyEvent* event) {
+    // A push button with the focus takes Enter itself; anywhere else Enter does nothing.
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event); // Escape: reject, which ends the modal run
+}
