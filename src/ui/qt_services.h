@@ -43,6 +43,9 @@ public:
     void WriteProfileString(const std::u16string& section, const std::u16string& name,
                             const std::u16string& value) override;
 
+    /// Where the values are kept.
+    QString FileName() const { return settings_->fileName(); }
+
 private:
     std::unique_ptr<QSettings> settings_;
 };
