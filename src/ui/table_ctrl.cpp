@@ -1,0 +1,281 @@
+#include "ui/table_ctrl.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QWheelEvent>
+
+#include "platform/table_notices.h"
+#include "ui/qt_services.h"
+#include "ui/qt_text.h"
+
+namespace {
+constexpr uint32_t AlignRightBit = 1;
+
+QColor FromColourRef(uint32_t colour) {
+    return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                  static_cast<int>((colour >> 16) & 0xFF));
+}
+
+/// Paints each row in its text colour and the selected rows on the selection background.
+/// The row colour is read once per row, in painting order, as the store expects.
+class RowColourDelegate : public QStyledItemDelegate {
+public:
+    RowColourDelegate(QObject* parent, std::function<uint32_t(int)> rowColour)
+        : QStyledItemDelegate(parent), rowColour_(std::move(rowColour)) {}
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        if (index.column() == 0 || index.row() != lastRow_) {
+            lastRow_ = index.row();
+            lastColour_ = FromColourRef(rowColour_(index.row()));
+        }
+        const QColor background = FromColourRef(TableRowStore::SelectedRowBackground);
+        for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
+            option->palette.setColor(group, QPalette::Text, lastColour_);
+            option->palette.setColor(group, QPalette::HighlightedText, lastColour_);
+            option->palette.setColor(group, QPalette::Highlight, background);
+        }
+    }
+
+private:
+    std::function<uint32_t(int)> rowColour_;
+    mutable int lastRow_ = -1;
+    mutable QColor lastColour_;
+};
+
+const IClock& ProgramClock() {
+    static const QtClock clock;
+    return clock;
+}
+} // namespace
+
+CTableCtrl::CTableCtrl(QWidget* parent) : QTreeWidget(parent) {
+    setRootIsDecorated(false);
+    setItemsExpandable(false);
+    setUniformRowHeights(true);
+    setAllColumnsShowFocus(true);
+    setSelectionMode(QAbstractItemView::ExtendedSelection);
+    setSelectionBehavior(QAbstractItemView::SelectRows);
+    setEditTriggers(QAbstractItemView::NoEditTriggers);
+    setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
+    setSortingEnabled(false);
+    setColumnCount(1);
+    headerItem()->setText(0, QString());
+    header()->setSectionsClickable(true);
+    header()->setStretchLastSection(false);
+    setItemDelegate(
+        new RowColourDelegate(this, [this](int k) { return store_.RowColourOfItem(k); }));
+
+    connect(header(), &QHeaderView::sectionClicked, this, &CTableCtrl::OnHeaderItemClick);
+    connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] { TakeViewSelection(); });
+    widgetAt_ = [](const QPoint& point) { return QApplication::widgetAt(point); };
+}
+
+void CTableCtrl::AddColumn(int index, const std::u16string& title, int width, uint32_t alignment) {
+    if (index < 0)
+        return;
+    if (index >= store_.ColumnCount())
+        setColumnCount(index + 1);
+    store_.NoteColumnAdded(index);
+    if (static_cast<size_t>(index) >= alignments_.size())
+        alignments_.resize(static_cast<size_t>(index) + 1, 0);
+    alignments_[static_cast<size_t>(index)] = alignment;
+    headerItem()->setText(index, ToQString(title));
+    setColumnWidth(index, width);
+}
+
+void CTableCtrl::AddRow(const std::u16string& rowText, uint32_t itemData) {
+    store_.AddRow(rowText, itemData);
+}
+
+void CTableCtrl::RebuildItems() {
+    store_.RebuildItems();
+    RebuildView();
+}
+
+void CTableCtrl::RebuildView() {
+    showingStoreSelection_ = true;
+    clear();
+    QList<QTreeWidgetItem*> items;
+    items.reserve(store_.ItemCount());
+    for (const TableListItem& row : store_.Items()) {
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, ToQString(row.Label));
+        for (size_t j = 0; j < row.SubItems.size(); ++j)
+            item->setText(static_cast<int>(j) + 1, ToQString(row.SubItems[j]));
+        // The first column is always left-aligned, as in the platform's report view.
+        for (size_t j = 1; j < alignments_.size(); ++j) {
+            if (alignments_[j] & AlignRightBit)
+                item->setTextAlignment(static_cast<int>(j), Qt::AlignRight | Qt::AlignVCenter);
+        }
+        items.append(item);
+    }
+    addTopLevelItems(items);
+    showingStoreSelection_ = false;
+}
+
+void CTableCtrl::SortByColumn(int column) {
+    if (column == store_.SortColumn)
+        return;
+    const int reselected = store_.SortByColumn(column);
+    RebuildView();
+    ShowSelectedRow(reselected);
+}
+
+void CTableCtrl::SelectByItemData(uint32_t itemData) {
+    ShowSelectedRow(store_.SelectByItemData(itemData));
+}
+
+void CTableCtrl::ShowSelectedRow(int index) {
+    if (index < 0)
+        return;
+    ShowStoreSelection();
+    ScrollToRow(index);
+    CentreRow();
+    store_.SelectedRow = store_.GetSelectedIndex();
+}
+
+void CTableCtrl::SetSelectedIndexes(const std::vector<int>& indexes) {
+    store_.ClearSelection();
+    for (int index : indexes)
+        store_.SetSelected(index, true);
+    ShowStoreSelection();
+}
+
+void CTableCtrl::CentreRow() {
+    const int selected = store_.GetSelectedIndex();
+    QTreeWidgetItem* item = topLevelItem(selected);
+    if (selected < 0 || !item)
+        return;
+    executeDelayedItemsLayout();
+    const int height = rowHeight(indexFromItem(item));
+    if (height <= 0)
+        return;
+    // The list scrolls by whole rows: the scroll bar's value is the index of the top row.
+    const int top = verticalScrollBar()->value();
+    const int perPage = viewport()->height() / height;
+    const int rows = selected - perPage / 2 - top;
+    if (rows != 0)
+        verticalScrollBar()->setValue(top + rows);
+}
+
+void CTableCtrl::ShowStoreSelection() {
+    showingStoreSelection_ = true;
+    QItemSelection selection;
+    for (int index : store_.Selection()) {
+        const QModelIndex row = model()->index(index, 0);
+        selection.select(row, row);
+    }
+    selectionModel()->select(selection,
+                             QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    showingStoreSelection_ = false;
+}
+
+void CTableCtrl::TakeViewSelection() {
+    if (showingStoreSelection_)
+        return;
+    store_.ClearSelection();
+    for (const QModelIndex& row : selectionModel()->selectedRows())
+        store_.SetSelected(row.row(), true);
+}
+
+void CTableCtrl::ScrollToRow(int index) {
+    if (QTreeWidgetItem* item = topLevelItem(index))
+        scrollToItem(item, QAbstractItemView::EnsureVisible);
+}
+
+void CTableCtrl::OnHeaderItemClick(int section) {
+    if (section >= 0 && section < store_.ColumnCount())
+        SortByColumn(section);
+}
+
+void CTableCtrl::PostNotice(int notice, int wParam, int lParam) {
+    QMetaObject::invokeMethod(
+        this, [this, notice, wParam, lParam] { emit ParentNotice(notice, wParam, lParam); },
+        Qt::QueuedConnection);
+}
+
+void CTableCtrl::SendSelectionChanged() {
+    if (parentWidget())
+        emit ParentNotice(table_notice::SelectionChanged, store_.SelectedRow, 0);
+}
+
+int CTableCtrl::ColumnAt(int x) const {
+    const int column = header()->logicalIndexAt(x);
+    return column < 0 ? 0 : column;
+}
+
+void CTableCtrl::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    // Only characters search; control characters (Enter, Escape, Tab...) keep their meaning.
+    if (text.size() != 1 || text.at(0).unicode() < 0x20 || text.at(0).unicode() == 0x7F) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    const IClock& clock = clock_ ? *clock_ : ProgramClock();
+    const TypeAheadResult result = store_.TypeAhead(text.at(0).unicode(), clock.TickCount());
+    if (result.Found < 0) {
+        QTreeWidget::keyPressEvent(event);
+        return;
+    }
+    ShowStoreSelection();
+    ScrollToRow(result.Found);
+    if (result.SelectionChanged)
+        SendSelectionChanged();
+    event->accept();
+}
+
+void CTableCtrl::mousePressEvent(QMouseEvent* event) {
+    QTreeWidget::mousePressEvent(event);
+    const QPoint point = event->position().toPoint();
+    const int row = indexAt(point).row();
+    const int column = ColumnAt(point.x());
+    if (event->button() == Qt::RightButton) {
+        PostNotice(table_notice::RightClick, column, row);
+        if (store_.UpdateSelectedRow())
+            SendSelectionChanged();
+    } else if (event->button() == Qt::LeftButton) {
+        if (row >= 0)
+            PostNotice(table_notice::Click, column, row);
+        store_.SelectedRow = store_.GetSelectedIndex();
+    }
+}
+
+void CTableCtrl::mouseDoubleClickEvent(QMouseEvent* event) {
+    QTreeWidget::mouseDoubleClickEvent(event);
+    if (event->button() != Qt::LeftButton)
+        return;
+    const QPoint point = event->position().toPoint();
+    const int row = indexAt(point).row();
+    if (row >= 0) {
+        const Qt::KeyboardModifiers keys = event->modifiers();
+        const int notice = keys & Qt::ControlModifier ? table_notice::CtrlDoubleClick
+                           : keys & Qt::ShiftModifier ? table_notice::ShiftDoubleClick
+                                                      : table_notice::DoubleClick;
+        PostNotice(notice, ColumnAt(point.x()), row);
+    }
+    store_.SelectedRow = store_.GetSelectedIndex();
+}
+
+void CTableCtrl::wheelEvent(QWheelEvent* event) {
+    const QPoint global = event->globalPosition().toPoint();
+    if (QRect(mapToGlobal(QPoint(0, 0)), size()).contains(global)) {
+        QTreeWidget::wheelEvent(event);
+        return;
+    }
+    event->accept();
+    QWidget* target = widgetAt_ ? widgetAt_(global) : nullptr;
+    if (!target || target == this || target == viewport())
+        return;
+    QCoreApplication::postEvent(
+        target,
+        new QWheelEvent(target->mapFromGlobal(event->globalPosition()), event->globalPosition(),
+                        event->pixelDelta(), event->angleDelta(), event->buttons(),
+                        event->modifiers(), event->phase(), event->inverted()));
+}
