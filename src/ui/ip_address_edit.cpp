@@ -12,9 +12,13 @@ constexpr int MaxFieldValue = 255;
 constexpr int FieldDigits = 3;
 } // namespace
 
-IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent) {
+IpAddressEdit::IpAddressEdit(QWidget* parent) : QFrame(parent) {
+    // One sunken box on the base colour, as a single edit field looks.
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
     auto* layout = new QHBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(0);
     auto* validator =
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,3}")), this);
@@ -22,6 +26,7 @@ IpAddressEdit::IpAddressEdit(QWidget* parent) : QWidget(parent) {
         if (i > 0)
             layout->addWidget(new QLabel(QStringLiteral("."), this));
         auto* field = new QLineEdit(this);
+        field->setFrame(false);
         field->setValidator(validator);
         field->setMaxLength(FieldDigits);
         field->setAlignment(Qt::AlignCenter);
@@ -64,7 +69,7 @@ bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
             }
         }
     }
-    return QWidget::eventFilter(watched, event);
+    return QFrame::eventFilter(watched, event);
 }
 
 int IpAddressEdit::FieldValue(int index) const {

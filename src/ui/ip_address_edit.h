@@ -1,5 +1,5 @@
 #pragma once
-#include <QWidget>
+#include <QFrame>
 
 #include <array>
 #include <cstdint>
@@ -7,9 +7,9 @@
 class QLineEdit;
 
 /// An IPv4 address control: four fields of 0 to 255, each of which may be blank, separated by
-/// dots. Typing a third digit or a dot moves on to the next field; a value above 255 becomes 255
-/// when the field is left.
-class IpAddressEdit : public QWidget {
+/// dots inside one frame. Typing a third digit or a dot moves on to the next field; a value above
+/// 255 becomes 255 when the field is left.
+class IpAddressEdit : public QFrame {
     Q_OBJECT
 public:
     explicit IpAddressEdit(QWidget* parent = nullptr);

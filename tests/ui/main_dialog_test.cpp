@@ -104,11 +104,6 @@ const Texts MainLabels[] = {
     {"NTP server", "NTP сервер"},
 };
 
-const std::vector<std::vector<int>> RadioGroups = {
-    {1011, 1012},       {1004, 1005, 1006}, {1007, 1008, 1009, 1010},
-    {1033, 1034, 1035}, {1036, 1037, 1038}, {1042, 1043, 1044},
-};
-
 QString Text(const Texts& t, SourceCase source) {
     return QString::fromUtf8(IsRussian(source) ? t.Russian : t.English);
 }
@@ -222,25 +217,6 @@ TEST(MainDialog, EveryControlOfTheTemplateWithItsKindAndTextInEverySource) {
             EXPECT_TRUE(frames.count(Text(t, source))) << t.English;
         for (const Texts& t : MainLabels)
             EXPECT_TRUE(labels.count(Text(t, source))) << t.English;
-    }
-}
-
-TEST(MainDialog, RadioGroupsAreExclusiveWithinThemselvesOnly) {
-    UseSourceCase(SourceCase::OwnEnglish);
-    CVelmoraDlg dialog;
-    auto radio = [&](int id) { return qobject_cast<QRadioButton*>(dialog.Control(id)); };
-    for (const auto& group : RadioGroups)
-        radio(group.front())->click();
-    for (const auto& group : RadioGroups) {
-        for (int clicked : group) {
-            radio(clicked)->click();
-            for (const auto& other : RadioGroups)
-                for (int id : other) {
-                    const bool expected = &other == &group ? id == clicked : id == other.front();
-                    EXPECT_EQ(radio(id)->isChecked(), expected) << clicked << " " << id;
-                }
-        }
-        radio(group.front())->click();
     }
 }
 
