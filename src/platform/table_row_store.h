@@ -87,7 +87,7 @@ public:
     int FindItemData(uint32_t itemData) const;
     /// Selects the first row with `itemData` (other rows keep their state) and returns its list
     /// index; -1, changing nothing, when no row has it. SelectedRow follows without a notice.
-    /// The caller makes the row visible and centres it before it reads SelectedRow.
+    /// The caller makes the row visible and centres it.
     int SelectByItemData(uint32_t itemData);
     /// Item data of row n of the current store (n <= 0: the first row); 0xFFFFFFFF when n is
     /// not below the number of rows.
@@ -127,7 +127,10 @@ public:
     static std::u16string SortKey(const std::u16string& rowText, int cell);
     /// Cell `cell` of `rowText` when it ends with its line feed; false when it does not.
     static bool TerminatedCell(const std::u16string& rowText, int cell, std::u16string& out);
-    /// The list item of a row shown with `columnCount` columns.
+    /// The list item of a row shown with `columnCount` columns: cell 0 is the label (the whole
+    /// text when it has no line feed) and cells 1, 2, ... fill the other columns up to the
+    /// first cell without its line feed. A row whose first cell is empty keeps its other cells
+    /// in their columns.
     static TableListItem MakeListItem(const std::u16string& rowText, int columnCount);
     /// Lower case of one UTF-16 unit (Latin, Latin-1 and Cyrillic letters).
     static char16_t LowerUnit(char16_t ch);
