@@ -207,6 +207,10 @@ TEST(MainDialog, EveryControlOfTheTemplateWithItsKindAndTextInEverySource) {
             ASSERT_NE(w, nullptr) << c.Id;
             EXPECT_TRUE(HasKind(w, c.Type)) << c.Id << " is a " << w->metaObject()->className();
             EXPECT_EQ(ControlText(w), Text({c.English, c.Russian}, source)) << c.Id;
+            // Both lists of the dialog keep their entries sorted.
+            EXPECT_TRUE(c.Type != Kind::Combo ||
+                        w->property(QtDialogControls::SortedProperty).toBool())
+                << c.Id;
         }
         std::set<QString> frames, labels;
         for (QGroupBox* g : dialog.findChildren<QGroupBox*>())
