@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QWindow>
 
 #include "platform/control_ids.h"
 #include "ui/resource_source.h"
@@ -19,9 +20,15 @@ TemplateDialog::TemplateDialog(int templateId) : QDialog(nullptr) {
 int TemplateDialog::DoModal() {
     if (!built_)
         return -1;
+    // The active window owns the run as a transient parent only: the dialog object stays the
+    // caller's, whatever happens to the owner.
     QWidget* owner = QApplication::activeWindow();
-    if (!parentWidget() && owner && owner != this)
-        setParent(owner, windowFlags() | Qt::Dialog);
+    if (owner && owner != this) {
+        winId();
+        if (windowHandle() && owner->windowHandle())
+            windowHandle()->setTransientParent(owner->windowHandle());
+        move(owner->frameGeometry().center() - rect().center());
+    }
     OnInitDialog();
     return exec() == QDialog::Accepted ? ResultOk : ResultCancel;
 }

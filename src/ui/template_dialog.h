@@ -17,7 +17,7 @@ public:
     int DoModal();
 
 protected:
-    /// Built with no parent: the run places it over the window that is active when it starts.
+    /// Built with no parent: each run opens over the window that is active when it starts.
     explicit TemplateDialog(int templateId);
 
     /// Puts the members into the controls before the run.
