@@ -87,6 +87,8 @@ void CTableCtrl::AddColumn(int index, const std::u16string& title, int width, ui
         alignments_.resize(static_cast<size_t>(index) + 1, 0);
     alignments_[static_cast<size_t>(index)] = alignment;
     headerItem()->setText(index, ToQString(title));
+    if (index > 0 && (alignment & AlignRightBit))
+        headerItem()->setTextAlignment(index, Qt::AlignRight | Qt::AlignVCenter);
     setColumnWidth(index, width);
 }
 
