@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include "ui/network_interfaces.h"
 #include "ui/qt_services.h"
 #include "ui/resource_source.h"
 #include "ui/velmora_dlg.h"
@@ -48,7 +49,11 @@ bool CVelmoraApp::InitInstance() {
     QCoreApplication::setOrganizationName(QLatin1String(ProfileOrganisation));
 
     {
+        const QtNetworkInterfaces interfaces;
         CVelmoraDlg dialog;
+        dialog.StartInputs().CommandLineTail =
+            QCoreApplication::arguments().mid(1).join(QLatin1Char(' ')).toStdU16String();
+        dialog.StartInputs().Interfaces = &interfaces;
         MainWindowScope scope(dialog);
         dialog.DoModal();
         exitCode_ = dialog.Window().QuitCode().value_or(0);

@@ -12,9 +12,14 @@
 #include <stdexcept>
 #include <string>
 
+#include "config/settings_form.h"
+#include "config/tele_type_selection.h"
+#include "link/reply_handler.h"
+#include "link/write_pump.h"
 #include "platform/control_ids.h"
 #include "ui/ip_address_edit.h"
 #include "ui/resource_source.h"
+#include "ui/velmora_app.h"
 #include "ui/table_ctrl.h"
 
 namespace {
@@ -53,11 +58,26 @@ CVelmoraDlg::CVelmoraDlg(QWidget* /*parent*/)
     state_.Profile = &profile_;
     state_.Clock = &clock_;
     state_.Window = &window_;
+    state_.LinkSocket = &linkSocket_;
+    linkSocket_.SetReceiveHandler(
+        [this](const uint8_t* data, size_t length, const std::string& address, uint16_t port) {
+            ::OnReceive(state_, data, length, address, port);
+        });
+
+    ConnectSelChange(ctl::TeleTypeCombo, &CVelmoraDlg::OnTeleTypeSelChange);
+    ConnectClicked(ctl::AddressModeAuto, &CVelmoraDlg::OnAddressModeClicked);
+    ConnectClicked(ctl::AddressModeManual, &CVelmoraDlg::OnAddressModeClicked);
+    ConnectClicked(ctl::NtpAutoCheck, &CVelmoraDlg::OnNtpAutoClicked);
+    ConnectClicked(ctl::ChangeMacButton, &CVelmoraDlg::OnChangeMac);
 
     DialogIcon = ResourceSource::LoadIcon(MainIconId);
 }
 
-CVelmoraDlg::~CVelmoraDlg() = default;
+CVelmoraDlg::~CVelmoraDlg() {
+    // The window goes with the object; only a window that was set up has a timer and columns.
+    if (initialised_)
+        ::OnDestroy(state_);
+}
 
 void CVelmoraDlg::DoDataExchange() {
     using namespace ctl;
@@ -89,12 +109,33 @@ int CVelmoraDlg::DoModal() {
 }
 
 bool CVelmoraDlg::OnInitDialog() {
+    // The window manager draws a minimised window's icon and the icon dragged with it from the
+    // window icon, so setting it is all the painting and drag-icon handling there is.
     if (!DialogIcon.isNull())
         setWindowIcon(DialogIcon);
-    return true;
+    startInputs_.EnglishResourcesLoaded = EnglishResourcesLoaded != 0;
+    return ::OnInitDialog(state_, startInputs_);
 }
 
-void CVelmoraDlg::OnTimer(uint32_t /*id*/) {}
+void CVelmoraDlg::OnTimer(uint32_t id) {
+    OnDialogTimer(state_, id);
+}
+
+void CVelmoraDlg::OnTeleTypeSelChange() {
+    ::OnTeleTypeSelChange(state_);
+}
+
+void CVelmoraDlg::OnAddressModeClicked() {
+    ::OnAddressModeClicked(state_);
+}
+
+void CVelmoraDlg::OnNtpAutoClicked() {
+    ::OnNtpAutoClicked(state_);
+}
+
+void CVelmoraDlg::OnChangeMac() {
+    ::OnChangeMac(state_);
+}
 
 void CVelmoraDlg::ConnectClicked(int id, void (CVelmoraDlg::*handler)()) {
     if (auto* button = qobject_cast<QAbstractButton*>(Control(id)))

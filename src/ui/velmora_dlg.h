@@ -5,7 +5,9 @@
 #include <array>
 #include <cstdint>
 
+#include "config/dialog_init.h"
 #include "config/dialog_state.h"
+#include "ui/link_socket.h"
 #include "ui/qt_dialog_controls.h"
 #include "ui/qt_services.h"
 #include "ui/qt_user_prompts.h"
@@ -40,6 +42,9 @@ public:
     int DoModal();
 
     DialogState& State() { return state_; }
+    /// What the start needs besides the state. The application sets the command line and the
+    /// local interfaces; a dialog built without them (as in tests) forms no broadcast target.
+    DialogInitInputs& StartInputs() { return startInputs_; }
     QtDialogControls& Controls() { return controls_; }
     QtDialogWindow& Window() { return window_; }
     /// Control `id` of the template, null when it has none.
@@ -89,11 +94,19 @@ protected:
 private:
     void DoDataExchange();
 
+    // Handlers of the form, by control id.
+    void OnTeleTypeSelChange();
+    void OnAddressModeClicked();
+    void OnNtpAutoClicked();
+    void OnChangeMac();
+
     DialogState state_;
     QtDialogControls controls_;
     QtUserPrompts prompts_;
     QtProfile profile_;
     QtClock clock_;
     QtDialogWindow window_;
+    CDbgInfoSocket linkSocket_;
+    DialogInitInputs startInputs_;
     bool initialised_ = false;
 };
