@@ -1,12 +1,42 @@
 #!/usr/bin/env bash
-# Builds Velmora and starts it in a network namespace that has only loopback, with 127.0.0.1 as
-# its target, so nothing it sends can leave the machine. It needs a display: run it from a
-# desktop session (or under Xvfb).
+# Builds Velmora and the test adapter and starts both in a network namespace that has only
+# loopback: the adapter on 127.0.0.1 at a free port, Velmora with "127.0.0.1:<port>" as its
+# command line, so discovery works without hardware and nothing it sends can leave the machine.
+# It needs a display: run it from a desktop session (or under Xvfb). Extra arguments go to the
+# test adapter (for example --firmware 0x205 --flags 0x48; see tarnel_test_adapter --help).
 #   BUILD_DIR   build folder (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo}
-cmake --build "$BUILD_DIR" -j "$(nproc)" --target velmora
-unshare -n sh -c "ip link set lo up && '$BUILD_DIR/src/ui/velmora' 127.0.0.1"
+cmake --build "$BUILD_DIR" -j "$(nproc)" --target velmora tarnel_test_adapter
+
+# Inside the namespace: start the adapter, read its port from the line it prints once it
+# serves, run Velmora against it, and stop the adapter when Velmora ends.
+inner='
+set -eu
+ip link set lo up
+adapter=$1 velmora=$2
+shift 2
+log=$(mktemp)
+"$adapter" "$@" >"$log" &
+adapter_pid=$!
+trap "kill $adapter_pid 2>/dev/null; rm -f \"$log\"" EXIT
+port=
+for _ in $(seq 50); do
+  port=$(sed -n "s/^listening on 127\.0\.0\.1:\([0-9][0-9]*\)$/\1/p" "$log")
+  [ -n "$port" ] && break
+  kill -0 "$adapter_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if [ -z "$port" ]; then
+  echo "run.sh: the test adapter did not start" >&2
+  cat "$log" >&2
+  exit 1
+fi
+echo "test adapter on 127.0.0.1:$port"
+"$velmora" "127.0.0.1:$port"
+'
+unshare -n bash -c "$inner" run.sh "$BUILD_DIR/tests/support/tarnel_test_adapter" \
+  "$BUILD_DIR/src/ui/velmora" "$@"
