@@ -448,8 +448,10 @@ std::vector<uint8_t> EncodeSettingsImage(SettingsPage page, const SelectedParamM
     const std::vector<uint8_t> entries = EncodeParamEntries(map, teleType);
     page.ParamCount = static_cast<uint16_t>(entries.size() / SettingsImage::EntrySize);
     const auto head = EncodeSettingsPage(page);
-    std::vector<uint8_t> image(head.begin(), head.end());
-    image.insert(image.end(), entries.begin(), entries.end());
+    // Sized once and filled in place (see BuildRequestDatagram).
+    std::vector<uint8_t> image(head.size() + entries.size());
+    std::copy(head.begin(), head.end(), image.begin());
+    std::copy(entries.begin(), entries.end(), image.begin() + head.size());
     return image;
 }
 
