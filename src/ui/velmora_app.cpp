@@ -1,6 +1,8 @@
 #include "ui/velmora_app.h"
 
 #include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "ui/network_interfaces.h"
 #include "ui/qt_services.h"
@@ -42,6 +44,13 @@ bool CVelmoraApp::InitInstance() {
 
     // The bundle is registered as data only: none of its content runs.
     LoadResources(QCoreApplication::applicationDirPath(), QLocale::system().language());
+
+    // Qt's own texts (the buttons of message boxes, the file dialog) follow the user's language,
+    // as a desktop's standard dialogs do, whichever resources the program shows.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale::system(), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
 
     // Socket support needs no start-up on Linux, so the failure to start it (string 103) cannot
     // occur. Nor is there a shell manager to create: the file dialog is Qt's own.
