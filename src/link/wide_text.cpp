@@ -21,7 +21,7 @@ std::u16string TrimWideSpace(std::u16string_view text) {
 }
 
 std::string AddressText(std::u16string_view text) {
-    return WideToUtf8(std::u16string(text));
+    return WideToUtf8(text);
 }
 
 namespace {
