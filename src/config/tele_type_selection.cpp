@@ -1,5 +1,7 @@
 #include "config/tele_type_selection.h"
 
+#include "model/channel_band_names.h"
+
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 
@@ -25,7 +27,7 @@ void OnTeleTypeSelChange(DialogState& state) {
         return;
     }
     layout.ChannelSensorMap =
-        state.CurrentDescriptor.ChannelCount > 1 ? MultiChannelSensorMap : SingleChannelSensorMap;
+        state.CurrentDescriptor.ChannelCount > 1 ? SensorMapMultiChannel : SensorMapSingleChannel;
     // The rows go, the map stays: its entries show again at the next refresh of the list.
     state.ParamList->ClearRows();
     state.ParamList->RebuildItems();

@@ -2,11 +2,6 @@
 
 #include "config/dialog_state.h"
 
-/// Channel-sensor maps that type selection sets: one channel is "D", two or more are "K1",
-/// "K2", "K3".
-inline constexpr uint16_t SingleChannelSensorMap = 0x007;
-inline constexpr uint16_t MultiChannelSensorMap = 0xFED;
-
 /// Makes the type chosen in the telemetry-type list the current one: `TeleType` is 0 unless the
 /// list's text is in `TeleTypeComboMap`; that type's descriptor is decoded into the layout
 /// (string 133 when it cannot be, keeping the chosen code), the channel-sensor map is set and
