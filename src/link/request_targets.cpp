@@ -52,11 +52,11 @@ uint32_t ParseDotted(const std::string& text) {
 
 } // namespace
 
-std::optional<std::vector<RequestTarget>> ParseTargetSpec(const std::u16string& spec) {
+std::optional<std::vector<RequestTarget>> ParseTargetSpec(const std::u16string& targetText) {
     PortSpec ports;
-    std::u16string_view address = spec;
-    if (const size_t colon = spec.find(u':'); colon != std::u16string::npos) {
-        const auto parsed = ParsePorts(std::u16string_view(spec).substr(colon + 1));
+    std::u16string_view address = targetText;
+    if (const size_t colon = targetText.find(u':'); colon != std::u16string::npos) {
+        const auto parsed = ParsePorts(std::u16string_view(targetText).substr(colon + 1));
         if (!parsed) {
             return std::nullopt;
         }
@@ -106,9 +106,9 @@ std::vector<RequestTarget> BroadcastTargets(const INetworkInterfaces& interfaces
 
 std::optional<std::vector<RequestTarget>>
 BuildRequestTargets(const std::u16string& commandTail, const INetworkInterfaces& interfaces) {
-    const std::u16string spec = TrimWideSpace(commandTail);
-    if (spec.empty()) {
+    const std::u16string targetText = TrimWideSpace(commandTail);
+    if (targetText.empty()) {
         return BroadcastTargets(interfaces);
     }
-    return ParseTargetSpec(spec);
+    return ParseTargetSpec(targetText);
 }

@@ -10,7 +10,7 @@
 /// "a.b.c.d-e" with at most one port (each port 1 to 65534, 22 when none is given). An address
 /// range gives a.b.c.d to a.b.c.e in order; a port range gives A with each port in order; any
 /// other A is kept as host text. nullopt for a bad port or an address range with a port range.
-std::optional<std::vector<RequestTarget>> ParseTargetSpec(const std::u16string& spec);
+std::optional<std::vector<RequestTarget>> ParseTargetSpec(const std::u16string& targetText);
 
 /// One directed-broadcast target on the adapter port per interface, in the platform's order:
 /// its first IPv4 address OR the inverted mask (a mask that does not parse counts as 0).

@@ -13,19 +13,19 @@ namespace {
 using Targets = std::vector<RequestTarget>;
 
 struct SpecCase {
-    std::u16string Spec;
-    std::optional<Targets> Expected; // nullopt: a bad specification
+    std::u16string TargetText;
+    std::optional<Targets> Expected; // nullopt: a bad target text
     friend void PrintTo(const SpecCase& c, std::ostream* os) {
-        *os << std::string(c.Spec.begin(), c.Spec.end());
+        *os << std::string(c.TargetText.begin(), c.TargetText.end());
     }
 };
 
 class CommandLineTargets : public ::testing::TestWithParam<SpecCase> {};
 
-TEST_P(CommandLineTargets, GiveTheTargetsInOrderOrReportABadSpecification) {
+TEST_P(CommandLineTargets, GiveTheTargetsInOrderOrReportABadTargetText) {
     const SpecCase& c = GetParam();
     const FakeNetworkInterfaces none;
-    EXPECT_EQ(BuildRequestTargets(c.Spec, none), c.Expected);
+    EXPECT_EQ(BuildRequestTargets(c.TargetText, none), c.Expected);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -52,7 +52,7 @@ INSTANTIATE_TEST_SUITE_P(
         // Numbers beyond 32 bits and signed numbers must not wrap round to a valid port.
         SpecCase{u"10.0.0.5:4294967318", std::nullopt},
         SpecCase{u"10.0.0.5:-4294967295", std::nullopt}),
-    [](const auto& info) { return TestNameOf(info.index, info.param.Spec); });
+    [](const auto& info) { return TestNameOf(info.index, info.param.TargetText); });
 
 TEST(CommandLineTargets, FullPortRangeGivesEveryPortInOrder) {
     const FakeNetworkInterfaces none;
