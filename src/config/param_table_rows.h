@@ -7,13 +7,24 @@
 
 struct DialogState;
 
+/// Text of band `band` of measured-value family `family` (1 to 3): the band's explicit frequency
+/// by FormatScaledValue when the family's FrequencyLists entry has that many values, else the
+/// BandNameTable entry at base + band x m (the family's BandBase, m = 3 for family 1, 1 for
+/// families 2 and 3; the descriptor's strides play no part). Empty past the end of the table.
+std::u16string ParamBandText(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                             uint32_t family, uint32_t band);
+
 /// Display name of one parameter code: [channel_][family_][averaging_]band[Hz] for a measured
 /// value of family 1 to 3 (bits 24 to 27 equal to 1), the empty text for any other code. The
 /// fields are read at their unpacked positions whatever the descriptor's IndexPacked says.
-/// `hzText` is the unit shown behind the band text of families 1 and 2 (string 132). A band
-/// index past the end of BandNameTable gives an empty band text.
+/// `hzText` is the unit shown behind the band text of families 1 and 2 (string 132).
 std::u16string ParamDisplayName(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
                                 uint32_t code, const std::u16string& hzText);
+
+/// Name of a group from the names of its first and last elements: the first name, " -> ", and
+/// the last name from just behind the last '_' of their common beginning (in full when that
+/// beginning holds no '_').
+std::u16string ParamRangeName(const std::u16string& first, const std::u16string& last);
 
 /// Rebuilds every row of the parameter list from the selected-parameter map, in key order, with
 /// the entry's position as item data; then selects (visible and centred) the row of the last

@@ -1,0 +1,125 @@
+#include "config/param_table_rows.h"
+
+#include <cstdio>
+
+#include "config/dialog_state.h"
+#include "config/value_format.h"
+#include "model/channel_band_names.h"
+#include "model/param_code_layout.h"
+#include "platform/string_ids.h"
+
+using namespace param_code;
+
+namespace {
+constexpr uint32_t NibbleMask = 0xF;
+constexpr uint32_t AverMask = 0xFF;
+constexpr uint32_t Family1Multiplier = 3;
+constexpr char16_t NamePieceSeparator = u'_';
+constexpr char16_t RangeArrow[] = u" -> ";
+
+std::u16string Ascii(const char* text) {
+    std::u16string out;
+    for (; *text != '\0'; ++text)
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(*text)));
+    return out;
+}
+
+/// "%s\n%d\n%c\n%08d\n" of name, rate, plot mark and the code as a signed number; the last
+/// cell is the sort key of the "Parameter" column.
+std::u16string RowText(const std::u16string& name, const ParamKey& key,
+                       const ParamSetting& setting) {
+    char tail[48];
+    std::snprintf(tail, sizeof tail, "\n%d\n%c\n%08d\n", static_cast<int>(setting.rate),
+                  setting.plot == 0 ? '+' : '-', static_cast<int32_t>(key.code));
+    return name + Ascii(tail);
+}
+} // namespace
+
+std::u16string ParamBandText(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                             uint32_t family, uint32_t band) {
+    if (family < 1 || family > FamilyCount)
+        return {};
+    const std::vector<double>& frequencies = layout.FrequencyLists[family - 1];
+    if (band < frequencies.size())
+        return FormatScaledValue(frequencies[band]);
+    uint32_t base = desc.BandBase3;
+    uint32_t multiplier = 1;
+    if (family == 1) {
+        base = desc.BandBase1;
+        multiplier = Family1Multiplier;
+    } else if (family == 2) {
+        base = desc.BandBase2;
+    }
+    // The description decides whether base + band x m stays inside the table; past its end
+    // (or wrapped) the band simply has no text.
+    const uint64_t index = uint64_t{base} + uint64_t{band} * multiplier;
+    if (index >= BandNameTable.size())
+        return {};
+    return BandNameTable[static_cast<size_t>(index)];
+}
+
+std::u16string ParamDisplayName(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                                uint32_t code, const std::u16string& hzText) {
+    const uint32_t cls = (code >> ClassShift) & NibbleMask;
+    const uint32_t family = (code >> FamilyShift) & NibbleMask;
+    if (cls != 1 || family < 1 || family > FamilyCount)
+        return {};
+    const auto channel = static_cast<int32_t>((code >> ChannelShift) & NibbleMask);
+    const uint32_t aver = (code >> AverShift) & AverMask;
+    const uint32_t band = code & BandMask;
+
+    std::u16string name;
+    if (desc.ChannelCount >= 2) {
+        name += ChannelName(channel, layout);
+        name += NamePieceSeparator;
+    }
+    if (family != 3) {
+        name += desc.TypeNames[family - 1];
+        name += NamePieceSeparator;
+    }
+    if (const auto averName = desc.AverNames.find(aver); averName != desc.AverNames.end()) {
+        name += averName->second;
+        name += NamePieceSeparator;
+    }
+    name += ParamBandText(desc, layout, family, band);
+    if (family != 3)
+        name += hzText;
+    return name;
+}
+
+std::u16string ParamRangeName(const std::u16string& first, const std::u16string& last) {
+    size_t common = 0;
+    while (common < first.size() && common < last.size() && first[common] == last[common])
+        ++common;
+    while (common > 0 && last[common - 1] != NamePieceSeparator)
+        --common;
+    return first + RangeArrow + last.substr(common);
+}
+
+void RefreshParamTable(DialogState& state, uint32_t codeToSelect) {
+    ITableCtrl& list = *state.ParamList;
+    const std::u16string hz = state.Prompts->LoadString(ids::Hz);
+    list.ClearRows();
+    bool found = false;
+    uint32_t selectPosition = 0;
+    uint32_t position = 0;
+    for (const auto& [key, setting] : state.SelectedParamMap) {
+        if (key.code == codeToSelect) {
+            found = true;
+            selectPosition = position;
+        }
+        std::u16string name =
+            ParamDisplayName(state.CurrentDescriptor, state.DeviceParamLayout, key.code, hz);
+        if (key.count > 0) {
+            const std::u16string last =
+                ParamDisplayName(state.CurrentDescriptor, state.DeviceParamLayout,
+                                 ParamKeyElement(key, key.count), hz);
+            name = ParamRangeName(name, last);
+        }
+        list.AddRow(RowText(name, key, setting), position);
+        ++position;
+    }
+    list.RebuildItems();
+    if (found)
+        list.SelectByItemData(selectPosition);
+}
