@@ -26,9 +26,21 @@ std::string AddressText(std::u16string_view text) {
 
 namespace {
 
-/// Reads a decimal number at `pos` for "%u" (isSigned false) or "%d"; false when no digit is
-/// there.
-bool ScanNumber(std::u16string_view text, size_t& pos, bool isSigned, int64_t& value) {
+/// Value of digit `c` in `base` (10 or 16); -1 when it is none.
+int DigitValue(char16_t c, int base) {
+    int digit = base;
+    if (c >= u'0' && c <= u'9')
+        digit = c - u'0';
+    else if (c >= u'a' && c <= u'f')
+        digit = c - u'a' + 10;
+    else if (c >= u'A' && c <= u'F')
+        digit = c - u'A' + 10;
+    return digit < base ? digit : -1;
+}
+
+/// Reads a number at `pos` for "%u" (isSigned false), "%d" or, with base 16, "%x" (which also
+/// takes a "0x" prefix); false when no digit is there.
+bool ScanNumber(std::u16string_view text, size_t& pos, bool isSigned, int base, int64_t& value) {
     while (pos < text.size() && IsWideSpace(text[pos])) {
         ++pos;
     }
@@ -38,11 +50,15 @@ bool ScanNumber(std::u16string_view text, size_t& pos, bool isSigned, int64_t& v
         negative = text[p] == u'-';
         ++p;
     }
+    if (base == 16 && p + 2 < text.size() && text[p] == u'0' &&
+        (text[p + 1] == u'x' || text[p + 1] == u'X') && DigitValue(text[p + 2], 16) >= 0) {
+        p += 2;
+    }
     constexpr int64_t limit = int64_t{1} << 32;
     int64_t magnitude = 0;
     const size_t firstDigit = p;
-    for (; p < text.size() && text[p] >= u'0' && text[p] <= u'9'; ++p) {
-        magnitude = std::min(limit, magnitude * 10 + (text[p] - u'0'));
+    for (; p < text.size() && DigitValue(text[p], base) >= 0; ++p) {
+        magnitude = std::min(limit, magnitude * base + DigitValue(text[p], base));
     }
     if (p == firstDigit) {
         return false;
@@ -73,7 +89,8 @@ int ScanWide(std::u16string_view text, std::string_view pattern, std::vector<int
                     break;
                 }
                 value = text[pos++];
-            } else if (!ScanNumber(text, pos, conversion == 'd', value)) {
+            } else if (!ScanNumber(text, pos, conversion == 'd', conversion == 'x' ? 16 : 10,
+                                   value)) {
                 break;
             }
             fields.push_back(value);

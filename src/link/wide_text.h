@@ -16,10 +16,11 @@ std::u16string TrimWideSpace(std::u16string_view text);
 std::string AddressText(std::u16string_view text);
 
 /// Reads `text` by a scanf-style `pattern` of literal characters and the conversions "%u",
-/// "%d" and "%c", as the C library's scanner does: numbers skip leading white space and take an
-/// optional sign, "%c" takes the next unit whatever it is, and scanning stops at the first
-/// mismatch or at the end of the text. Returns the number of conversions made; their values are
-/// appended to `fields`. Unlike the C scanner, a number too large for its type saturates and a
-/// negative "%u" reads as 0xFFFFFFFF, so that an overlong or signed port text never wraps round
-/// to a valid port.
+/// "%d", "%x" and "%c", as the C library's scanner does: numbers skip leading white space and
+/// take an optional sign ("%x": hexadecimal digits of either case after an optional "0x"), "%c"
+/// takes the next unit whatever it is, and scanning stops at the first mismatch or at the end of
+/// the text. Returns the number of conversions made; their values are appended to `fields`.
+/// Unlike the C scanner, a number too large for its type saturates and a negative "%u" or "%x"
+/// reads as 0xFFFFFFFF, so that an overlong or signed port text never wraps round to a valid
+/// port.
 int ScanWide(std::u16string_view text, std::string_view pattern, std::vector<int64_t>& fields);
