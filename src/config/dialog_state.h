@@ -51,6 +51,10 @@ struct DialogState {
     std::array<uint8_t, 10> WritePassword{};
     ::SelectedParamMap SelectedParamMap;
     uint32_t LastBaseCode = 0;
+    /// Setting of the last base entry read from the adapter's parameter pages.
+    ParamSetting LastBaseSetting{};
+    /// The last base entry's single key stood in SelectedParamMap before it was read.
+    bool LastBaseExisted = false;
     uint32_t AnnouncedParamCount = 0;
     std::list<WriteJob> WriteQueue;
     /// Guards WriteQueue. Re-entrant: a message box opened while it is held runs a nested event
