@@ -19,6 +19,10 @@ public:
     virtual void SelectByItemData(uint32_t itemData) = 0;
     /// Lowest selected list index, -1 for none.
     virtual int GetSelectedIndex() const = 0;
+    /// Number of list items last built.
+    virtual int ItemCount() const = 0;
+    /// True when list item `index` is selected; false past the last item.
+    virtual bool IsItemSelected(int index) const = 0;
     /// Item data of the n-th row in store order (n <= 0: the first); 0xFFFFFFFF past the end.
     virtual uint32_t ItemDataOfRow(int n) const = 0;
     virtual void SetSearchCell(int cell) = 0;

@@ -35,6 +35,8 @@ public:
     void SortByColumn(int column) override;
     void SelectByItemData(uint32_t itemData) override;
     int GetSelectedIndex() const override { return store_.GetSelectedIndex(); }
+    int ItemCount() const override { return store_.ItemCount(); }
+    bool IsItemSelected(int index) const override { return store_.IsSelected(index); }
     uint32_t ItemDataOfRow(int n) const override { return store_.ItemDataOfRow(n); }
     void SetSearchCell(int cell) override { store_.SearchCell = cell; }
     void SetColumnKeyCell(int column, int cell) override { store_.ColumnKeyCells[column] = cell; }

@@ -34,6 +34,8 @@ public:
     void SortByColumn(int column) override { Store.SortByColumn(column); }
     void SelectByItemData(uint32_t itemData) override { Store.SelectByItemData(itemData); }
     int GetSelectedIndex() const override { return Store.GetSelectedIndex(); }
+    int ItemCount() const override { return Store.ItemCount(); }
+    bool IsItemSelected(int index) const override { return Store.IsSelected(index); }
     uint32_t ItemDataOfRow(int n) const override { return Store.ItemDataOfRow(n); }
     void SetSearchCell(int cell) override { Store.SearchCell = cell; }
     void SetColumnKeyCell(int column, int cell) override { Store.ColumnKeyCells[column] = cell; }
