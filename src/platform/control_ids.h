@@ -55,6 +55,14 @@ inline constexpr int EditText = 1001;
 inline constexpr int OldPassword = 1001;
 inline constexpr int NewPassword = 1002;
 inline constexpr int NewPasswordAgain = 1003;
+
+// Add-parameter dialog (template 1024).
+inline constexpr int ParamKindList = 1000;
+inline constexpr int ParamItemList = 1003;
+inline constexpr int ParamValueList = 1025;
+inline constexpr int ParamChannelList = 1026;
+inline constexpr int ParamRateEdit = 1001;
+inline constexpr int ParamAllValuesCheck = 1027;
 } // namespace ctl
 
 /// Dialog template ids.
