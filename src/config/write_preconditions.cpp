@@ -1,8 +1,8 @@
 #include "config/write_preconditions.h"
 
-#include <algorithm>
 #include <mutex>
 
+#include "config/settings_image.h"
 #include "link/protocol.h"
 #include "platform/string_ids.h"
 
@@ -28,9 +28,6 @@ bool AskWritePassword(DialogState& state) {
     if (!state.Prompts->EditText(state.Prompts->LoadString(ids::EnterPassword), text))
         return false;
     state.LastPassword = text;
-    state.WritePassword.fill(0);
-    const size_t n = std::min(state.WritePassword.size(), text.size());
-    for (size_t i = 0; i < n; ++i)
-        state.WritePassword[i] = static_cast<uint8_t>(text[i] & 0xFF);
+    state.WritePassword = EncodeWritePassword(text);
     return true;
 }

@@ -7,7 +7,8 @@
 /// adapter is still busy with the queued jobs.
 inline constexpr uint32_t WriteBusyIntervalMs = 4000;
 /// Asked before a new write replaces jobs still queued; the same text in both languages.
-inline constexpr char16_t AbortWriteQuestionText[] = u"Предыдущая запись не завершена. Прервать ее?";
+inline constexpr char16_t AbortWriteQuestionText[] =
+    u"Предыдущая запись не завершена. Прервать ее?";
 
 /// Whether a new write may replace the jobs in `WriteQueue`: true at once when the queue is
 /// empty; false, silently, while a write probe is pending or less than WriteBusyIntervalMs after
