@@ -53,4 +53,6 @@ inline constexpr int DescriptorTooLong = 151;
 inline constexpr int ConfigNotRead = 152;
 inline constexpr int EnterMac = 153;
 inline constexpr int LegacyTypeFormat = 154;
+/// A selection whose entries do not fit the settings area (64 KB from page 0x700).
+inline constexpr int TooManyParams = 155;
 } // namespace ids
