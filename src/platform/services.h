@@ -5,6 +5,10 @@
 #include <string>
 #include <vector>
 
+struct ChannelLayout;
+struct DeviceParamLayout;
+struct TelemetryDescriptor;
+
 /// The UDP socket of the link. Sending takes the destination as address text (dotted IPv4, else
 /// a host name that is looked up) and a port; every failure is silent to the caller. Received
 /// datagrams reach the link through the reply handler the dialog calls from its receive
@@ -64,6 +68,12 @@ public:
                                                    const std::u16string& initialFolder) = 0;
     /// Popup menu at the mouse cursor; returns the chosen command id, 0 when none was chosen.
     virtual int PopupMenu(const std::vector<MenuItem>& items) = 0;
+    /// Add-parameter dialog over the working state's description (`channels`: the first of the
+    /// eight channel blocks). On OK stores the chosen codes, in the order found, and the send
+    /// rate, and returns true; on Cancel changes nothing and returns false.
+    virtual bool AddParameter(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                              const ChannelLayout* channels, std::vector<uint32_t>& codes,
+                              int& sendRate) = 0;
 };
 
 /// Per-user profile values (sections and value names as the operations name them).

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QMessageBox>
 
+#include "ui/add_parameter_dlg.h"
 #include "ui/change_password_dlg.h"
 #include "ui/edit_text_dlg.h"
 #include "ui/qt_text.h"
@@ -53,6 +54,17 @@ bool QtUserPrompts::EditText(const std::u16string& caption, std::u16string& text
     if (dialog.DoModal() != TemplateDialog::ResultOk)
         return false;
     text = ToU16(dialog.text);
+    return true;
+}
+
+bool QtUserPrompts::AddParameter(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                                 const ChannelLayout* channels, std::vector<uint32_t>& codes,
+                                 int& sendRate) {
+    CAddParameterDlg dialog(&desc, &layout, channels);
+    if (dialog.DoModal() != TemplateDialog::ResultOk)
+        return false;
+    codes = dialog.SelectedCodes();
+    sendRate = dialog.SendRate();
     return true;
 }
 

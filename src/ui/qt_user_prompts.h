@@ -25,6 +25,9 @@ public:
     std::optional<std::u16string> OpenFile(const std::u16string& filter,
                                            const std::u16string& initialFolder) override;
     int PopupMenu(const std::vector<MenuItem>& items) override;
+    bool AddParameter(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                      const ChannelLayout* channels, std::vector<uint32_t>& codes,
+                      int& sendRate) override;
 
 private:
     QWidget& owner_;

@@ -192,6 +192,22 @@ int FakePrompts::PopupMenu(const std::vector<MenuItem>& items) {
     return answer;
 }
 
+bool FakePrompts::AddParameter(const TelemetryDescriptor& /*desc*/,
+                               const DeviceParamLayout& /*layout*/,
+                               const ChannelLayout* /*channels*/, std::vector<uint32_t>& codes,
+                               int& sendRate) {
+    ++AddParameterOpenings;
+    if (AddParameterAnswers.empty())
+        return false;
+    std::optional<AddParameterAnswer> answer = AddParameterAnswers.front();
+    AddParameterAnswers.pop_front();
+    if (!answer)
+        return false;
+    codes = answer->Codes;
+    sendRate = answer->SendRate;
+    return true;
+}
+
 std::vector<std::u16string> FakePrompts::Texts() const {
     std::vector<std::u16string> texts;
     for (const Box& b : Boxes)

@@ -119,6 +119,13 @@ public:
     std::vector<std::pair<std::u16string, std::u16string>> OpenFileRequests; ///< filter, folder
     std::deque<int> MenuAnswers;
     std::vector<std::vector<MenuItem>> Menus;
+    struct AddParameterAnswer {
+        std::vector<uint32_t> Codes;
+        int SendRate = 1;
+    };
+    /// Add-parameter dialog answers: nullopt = Cancel. Counts the openings.
+    std::deque<std::optional<AddParameterAnswer>> AddParameterAnswers;
+    int AddParameterOpenings = 0;
 
     std::u16string LoadString(int stringId) const override;
     MbResult MessageBox(const std::u16string& text, MbButtons buttons) override;
@@ -128,6 +135,9 @@ public:
     std::optional<std::u16string> OpenFile(const std::u16string& filter,
                                            const std::u16string& initialFolder) override;
     int PopupMenu(const std::vector<MenuItem>& items) override;
+    bool AddParameter(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                      const ChannelLayout* channels, std::vector<uint32_t>& codes,
+                      int& sendRate) override;
 
     /// Texts of the boxes shown, in order.
     std::vector<std::u16string> Texts() const;
