@@ -4,6 +4,7 @@
 #include <array>
 #include <span>
 
+#include "config/form_radio_groups.h"
 #include "config/tele_type_selection.h"
 #include "link/wide_text.h"
 #include "model/instrument_type_catalog.h"
@@ -12,18 +13,6 @@
 #include "platform/string_ids.h"
 
 namespace {
-
-constexpr std::array AddressModeRadios = {ctl::AddressModeAuto, ctl::AddressModeManual};
-constexpr std::array PolarizationRadios = {ctl::PolarizationOutOfControl, ctl::PolarizationOn,
-                                           ctl::PolarizationOff};
-constexpr std::array RangeRadios = {ctl::RangeOutOfControl, ctl::RangeR1, ctl::RangeR2,
-                                    ctl::RangeR3};
-constexpr std::array SyncRadios = {ctl::SyncOff, ctl::SyncMaster, ctl::SyncSlave};
-constexpr std::array SendModeRadios = {ctl::SendSelectedParams, ctl::SendDataTele,
-                                       ctl::SendSignalTele};
-constexpr std::array GnssRadios = {ctl::GnssNotUsed, ctl::GnssGpsGlonass, ctl::GnssGlonassOnly};
-constexpr std::array AddressFields = {ctl::IpAddress, ctl::SubnetMask, ctl::DefaultGateway,
-                                      ctl::DnsServer};
 
 constexpr int Checked = 1;
 

@@ -1,6 +1,196 @@
 #include "link/reply_handler.h"
 
-// Replies are not acted on yet: the socket reads each datagram and hands it here, where it is
-// dropped.
-void OnReceive(DialogState& /*state*/, const uint8_t* /*data*/, size_t /*length*/,
-               const std::string& /*address*/, uint16_t /*port*/) {}
+#include <array>
+#include <cstdio>
+#include <mutex>
+#include <span>
+
+#include "config/settings_form.h"
+#include "link/protocol.h"
+#include "link/send_request.h"
+#include "link/settings_read.h"
+#include "link/string_format.h"
+#include "link/wide_text.h"
+#include "link/write_pump.h"
+#include "platform/control_ids.h"
+#include "platform/string_ids.h"
+
+namespace {
+
+/// Erase acknowledgements are acted on only after this wait, which gives the adapter's flash
+/// time to finish before the next request.
+constexpr uint32_t EraseSettleMs = 500;
+
+std::u16string Widen(const std::string& text) {
+    return std::u16string(text.begin(), text.end());
+}
+
+void ReportSocketError(DialogState& state, int code, const std::string& address, uint16_t port) {
+    const std::string text = "Socket error " + std::to_string(code) + " occurred [" + address +
+                             ":" + std::to_string(port) + "]";
+    state.Prompts->MessageBox(Widen(text));
+}
+
+/// Whether the reply comes from the adapter chosen in the device list, or none is chosen.
+bool FromChosenAdapter(const DialogState& state, const std::string& source) {
+    const IDialogControls& controls = *state.Controls;
+    if (controls.ComboGetCurSel(ctl::DeviceAddressCombo) < 0) {
+        return true;
+    }
+    return TrimWideSpace(controls.GetWindowText(ctl::DeviceAddressCombo)) == Widen(source);
+}
+
+std::u16string VinLine(const VinReply& reply) {
+    char text[40];
+    if (reply.HasVersion) {
+        std::snprintf(text, sizeof text, "VIN: %08X [ver%d.%02d]", reply.Vin, reply.Major(),
+                      reply.Minor());
+    } else {
+        std::snprintf(text, sizeof text, "VIN: %08X", reply.Vin);
+    }
+    return Widen(text);
+}
+
+void OnVinReply(DialogState& state, std::span<const uint8_t> payload) {
+    if (state.VinProbePending.exchange(0) != 0) {
+        // The probe of a write: the adapter answers, so its jobs may go.
+        PumpWriteQueue(state);
+        return;
+    }
+    const std::optional<VinReply> reply = DecodeVinReply(payload);
+    if (!reply) {
+        return;
+    }
+    state.FirmwareVersion = reply->FirmwareVersion;
+    state.DeviceFlags = reply->DeviceFlags;
+    const uint32_t dinMode = (state.DeviceFlags & DeviceFlagDinMode) != 0 ? 1 : 0;
+    if (dinMode != state.DinModeFlag) {
+        state.DinModeFlag = dinMode;
+        FillTeleTypeCombo(state);
+    }
+    state.Controls->SetWindowText(ctl::InfoEdit, VinLine(*reply));
+    state.Controls->ShowWindow(ctl::AssignVinButton, reply->Vin == 0);
+    SendRequest(state, MakeRequestWord(REQ_READ_EEPROM_DATA, 0), nullptr, 0);
+}
+
+void OnWritePageAck(DialogState& state, uint8_t status) {
+    std::lock_guard lock(state.WriteQueueLock);
+    // The pump has a page or erase in flight only between its send and the queue's end; an
+    // acknowledgement at any other time (a repeated datagram, or one that outlived its write)
+    // must neither end a write nor report one as complete and restart the adapter.
+    if (state.WriteQueue.empty() || state.LastWriteSendTick == 0) {
+        return;
+    }
+    if (status == 0) {
+        DropWriteQueue(state);
+        state.Prompts->MessageBoxId(ids::WritingError);
+        return;
+    }
+    PumpWriteQueue(state);
+    if (state.WriteQueue.empty()) {
+        state.Prompts->MessageBoxId(ids::WriteComplete);
+        SendRequest(state, MakeRequestWord(REQ_RESET_DEVICE), nullptr, 0);
+        OnGetSettings(state);
+    }
+}
+
+/// Returns whether the acknowledgement matched the erase being waited for.
+bool OnEraseAck(DialogState& state, uint32_t requestWord) {
+    std::lock_guard lock(state.WriteQueueLock);
+    state.Clock->Sleep(EraseSettleMs);
+    if (!state.WriteQueue.empty()) {
+        auto& pre = state.WriteQueue.front().PreRequests;
+        if (!pre.empty() && pre.front() == requestWord) {
+            pre.pop_front();
+            PumpWriteQueue(state);
+            return true;
+        }
+    }
+    state.Prompts->MessageBoxId(ids::WritingError);
+    return false;
+}
+
+void OnWriteVinReply(DialogState& state, std::span<const uint8_t> payload) {
+    const std::optional<WriteVinReply> reply = DecodeWriteVinReply(payload);
+    if (!reply) {
+        return;
+    }
+    SendRequest(state, MakeRequestWord(REQ_RESET_DEVICE), nullptr, 0);
+    const std::array<uint32_t, 5>& r = reply->Results;
+    state.Prompts->MessageBox(
+        FormatWide(state.Prompts->LoadString(ids::KeyWriteResult), {r[0], r[1], r[2], r[3], r[4]}));
+}
+
+} // namespace
+
+std::string SourceText(const std::string& address, uint16_t port) {
+    return port == AdapterPort ? address : address + ":" + std::to_string(port);
+}
+
+void AddDeviceAddress(DialogState& state, const std::string& source) {
+    if (!state.KnownDeviceSet.insert(source).second) {
+        return;
+    }
+    IDialogControls& controls = *state.Controls;
+    controls.ComboAddString(ctl::DeviceAddressCombo, Widen(source));
+    if (controls.ComboGetCurSel(ctl::DeviceAddressCombo) < 0) {
+        controls.ComboSetCurSel(ctl::DeviceAddressCombo, 0);
+    }
+}
+
+void OnGetSettings(DialogState& state) {
+    state.Controls->SetWindowText(ctl::InfoEdit, u"");
+    ResetSettingsForm(state);
+    state.ConfigImage.clear();
+    state.ConfigRead = 0;
+    SendRequest(state, MakeRequestWord(REQ_READ_VIN), nullptr, 0);
+}
+
+void OnReceive(DialogState& state, const uint8_t* data, size_t length, const std::string& address,
+               uint16_t port) {
+    if (state.LinkSocket == nullptr || !state.LinkSocket->IsOpen()) {
+        return; // a closed socket stays closed for the rest of the run
+    }
+    const std::string source = SourceText(address, port);
+    if (length > ReceiveBufferSize) {
+        ReportSocketError(state, SocketErrorMessageTooLong, address, port);
+        state.LinkSocket->Close();
+        return;
+    }
+    if (length == 0) {
+        state.LinkSocket->Close();
+        return;
+    }
+    const CheckedReply reply = CheckReply(std::span<const uint8_t>(data, length));
+    if (reply.Status == ReplyStatus::NotReply) {
+        return;
+    }
+    if (!FromChosenAdapter(state, source)) {
+        AddDeviceAddress(state, source);
+        return;
+    }
+    if (reply.Status == ReplyStatus::Accepted) {
+        switch (reply.Code()) {
+        case REQ_READ_VIN:
+            OnVinReply(state, reply.Payload);
+            break;
+        case REQ_READ_EEPROM_DATA:
+            ReadSettingsPage(state, reply.Argument(), reply.Payload);
+            break;
+        case REQ_WRITE_EEPROM_DATA:
+            OnWritePageAck(state, reply.Payload[0]);
+            break;
+        case REQ_ERASE_EEPROM:
+            if (!OnEraseAck(state, reply.RequestWord)) {
+                return; // a mismatching erase acknowledgement does not make its sender known
+            }
+            break;
+        case REQ_WRITE_VIN:
+            OnWriteVinReply(state, reply.Payload);
+            break;
+        default:
+            break;
+        }
+    }
+    AddDeviceAddress(state, source);
+}

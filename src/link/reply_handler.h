@@ -5,7 +5,33 @@
 
 #include "config/dialog_state.h"
 
+/// Receive error reported for a datagram longer than the 4096-byte receive buffer, numbered as
+/// the platform sockets of the adapter's tools number it ("message too long").
+inline constexpr int SocketErrorMessageTooLong = 10040;
+
 /// Entry point of every datagram the link socket receives: `data` holds `length` bytes from the
 /// sender at dotted `address` and `port`.
+///
+/// A datagram beyond the receive buffer is a receive error: "Socket error %d occurred [%s:%u]"
+/// is shown and the socket closed; an empty one closes it silently. A datagram that is no reply
+/// is dropped. While an adapter is chosen in the device list, replies from any other sender
+/// only add that sender to the list. Accepted replies are dispatched by their code: the
+/// identification reply (starting the settings read, or the write pump when a write probe is
+/// pending), settings-image pages, erase and page-write acknowledgements (under
+/// `WriteQueueLock`) and the REQ_WRITE_VIN result. Every reply's sender is learned, except that
+/// of an erase acknowledgement that does not match the erase being waited for.
 void OnReceive(DialogState& state, const uint8_t* data, size_t length, const std::string& address,
                uint16_t port);
+
+/// Text that names a reply's sender and its device-list entry: the dotted address, with
+/// ":port" behind it when the port is not 22.
+std::string SourceText(const std::string& address, uint16_t port);
+
+/// Adds `source` to the device list unless it is known already; when the list has no chosen
+/// entry, its first entry is then chosen (without the selection-change handler running).
+void AddDeviceAddress(DialogState& state, const std::string& source);
+
+/// "Get settings" (button 1019, and a choice in the device list): empties the identification
+/// line, resets the form, forgets the image read and sends REQ_READ_VIN to the chosen adapter,
+/// or to every target when none is chosen.
+void OnGetSettings(DialogState& state);
