@@ -12,6 +12,9 @@
 #include <stdexcept>
 #include <string>
 
+#include "config/device_key.h"
+#include "config/firmware_update.h"
+#include "config/password_vin.h"
 #include "config/settings_form.h"
 #include "config/tele_type_selection.h"
 #include "link/reply_handler.h"
@@ -69,6 +72,10 @@ CVelmoraDlg::CVelmoraDlg(QWidget* /*parent*/)
     ConnectClicked(ctl::AddressModeManual, &CVelmoraDlg::OnAddressModeClicked);
     ConnectClicked(ctl::NtpAutoCheck, &CVelmoraDlg::OnNtpAutoClicked);
     ConnectClicked(ctl::ChangeMacButton, &CVelmoraDlg::OnChangeMac);
+    ConnectClicked(ctl::UpdateFirmwareButton, &CVelmoraDlg::OnUpdateFirmware);
+    ConnectClicked(ctl::ChangeKeyButton, &CVelmoraDlg::OnWriteDeviceKey);
+    ConnectClicked(ctl::ChangePasswordButton, &CVelmoraDlg::OnChangeDevicePassword);
+    ConnectClicked(ctl::AssignVinButton, &CVelmoraDlg::OnAssignVin);
 
     DialogIcon = ResourceSource::LoadIcon(MainIconId);
 }
@@ -135,6 +142,22 @@ void CVelmoraDlg::OnNtpAutoClicked() {
 
 void CVelmoraDlg::OnChangeMac() {
     ::OnChangeMac(state_);
+}
+
+void CVelmoraDlg::OnUpdateFirmware() {
+    ::OnUpdateFirmware(state_);
+}
+
+void CVelmoraDlg::OnWriteDeviceKey() {
+    ::OnWriteDeviceKey(state_);
+}
+
+void CVelmoraDlg::OnChangeDevicePassword() {
+    ::OnChangeDevicePassword(state_);
+}
+
+void CVelmoraDlg::OnAssignVin() {
+    ::OnAssignVin(state_);
 }
 
 void CVelmoraDlg::ConnectClicked(int id, void (CVelmoraDlg::*handler)()) {

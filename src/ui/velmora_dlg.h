@@ -99,6 +99,11 @@ private:
     void OnAddressModeClicked();
     void OnNtpAutoClicked();
     void OnChangeMac();
+    // Service buttons.
+    void OnUpdateFirmware();
+    void OnWriteDeviceKey();
+    void OnChangeDevicePassword();
+    void OnAssignVin();
 
     DialogState state_;
     QtDialogControls controls_;
