@@ -1,0 +1,53 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "config/selected_params.h"
+
+struct DialogState;
+
+/// Command ids of the parameter list's popup menu.
+namespace param_menu {
+inline constexpr int Add = 0x10000;
+inline constexpr int Delete = 0x10001;
+inline constexpr int Assemble = 0x20000;
+inline constexpr int Divide = 0x20001;
+} // namespace param_menu
+
+/// Entry positions (in key order) of the rows selected in the parameter list.
+using ParamPositions = std::set<size_t>;
+
+/// The largest number of elements one entry holds: its count field is 16 bits wide.
+inline constexpr uint32_t MaxEntryElements = 0x10000;
+
+/// Key of an add-parameter pick: {code, 0, 0} for one code, {first, n - 1, (second - first)
+/// mod 65536} for n >= 2 codes; nothing for none.
+std::optional<ParamKey> KeyOfPick(const std::vector<uint32_t>& codes);
+
+/// Erases the entries at `positions`, from the highest; positions past the end are skipped.
+void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions);
+
+/// Splits the considered entries into single entries; a single that another entry also yields
+/// takes the setting of the later one in key order. Considered: every entry when no row is
+/// selected or the one selected row is a single entry; the one group when it alone is
+/// selected; else the selected entries. Returns false when the map ends with as many entries
+/// as before ("No elements to divide"); the map is rebuilt either way.
+bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected);
+
+/// Splits the considered entries into singles (every entry when at most one row is selected),
+/// then joins runs of consecutive codes (code + 1 on the whole 32-bit value) with equal rate
+/// and plot flag into groups of step 1; entries not considered are carried over unchanged.
+/// Returns false when no singles were joined ("No elements to assemble").
+bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected);
+
+/// Right click in the parameter list (both arguments unused): with a telemetry type chosen,
+/// offers Add, Assemble, Divide and, with rows selected, Delete, and carries out the choice.
+/// Every change of the map ends with the rows rebuilt. Returns 0.
+int OnParamListMenu(DialogState& state, int column, int row);
+
+/// Double click on cell (column, list row) without Ctrl or Shift: the rate cell asks for a new
+/// send rate, the plot cell toggles the plot flag. Returns 0.
+int OnParamCellDblClick(DialogState& state, int column, int row);
