@@ -14,12 +14,14 @@
 
 #include "config/device_key.h"
 #include "config/firmware_update.h"
+#include "config/param_map_commands.h"
 #include "config/password_vin.h"
 #include "config/settings_form.h"
 #include "config/tele_type_selection.h"
 #include "link/reply_handler.h"
 #include "link/write_pump.h"
 #include "platform/control_ids.h"
+#include "platform/table_notices.h"
 #include "ui/ip_address_edit.h"
 #include "ui/resource_source.h"
 #include "ui/velmora_app.h"
@@ -76,6 +78,13 @@ CVelmoraDlg::CVelmoraDlg(QWidget* /*parent*/)
     ConnectClicked(ctl::ChangeKeyButton, &CVelmoraDlg::OnWriteDeviceKey);
     ConnectClicked(ctl::ChangePasswordButton, &CVelmoraDlg::OnChangeDevicePassword);
     ConnectClicked(ctl::AssignVinButton, &CVelmoraDlg::OnAssignVin);
+    // The list posts its right clicks and double clicks; they arrive from the event loop.
+    connect(ParamList, &CTableCtrl::ParentNotice, this, [this](int notice, int wParam, int lParam) {
+        if (notice == table_notice::RightClick)
+            ::OnParamListMenu(state_, wParam, lParam);
+        else if (notice == table_notice::DoubleClick)
+            ::OnParamCellDblClick(state_, wParam, lParam);
+    });
 
     DialogIcon = ResourceSource::LoadIcon(MainIconId);
 }
