@@ -70,9 +70,9 @@ TEST_F(DialogStart, SendsTheDiscoveryRequestToALoopbackAdapterAndRuns) {
     dialog->show();
 
     ASSERT_TRUE(adapter.WaitForReceived(1, 5000));
-    ServeEvents(200); // the adapter's reply reaches the socket and is dropped without harm
+    ServeEvents(200); // the adapter's reply reaches the socket and the settings read begins
     const auto received = adapter.Received();
-    ASSERT_EQ(received.size(), 1u);
+    ASSERT_GE(received.size(), 1u);
     EXPECT_EQ(received[0].bytes, ReadVinRequest);
 
     EXPECT_TRUE(prompts.Boxes.empty()) << "the description loads";
