@@ -70,6 +70,8 @@ CVelmoraDlg::CVelmoraDlg(QWidget* /*parent*/)
         });
 
     ConnectSelChange(ctl::TeleTypeCombo, &CVelmoraDlg::OnTeleTypeSelChange);
+    ConnectSelChange(ctl::DeviceAddressCombo, &CVelmoraDlg::OnGetSettings);
+    ConnectClicked(ctl::GetSettingsButton, &CVelmoraDlg::OnGetSettings);
     ConnectClicked(ctl::AddressModeAuto, &CVelmoraDlg::OnAddressModeClicked);
     ConnectClicked(ctl::AddressModeManual, &CVelmoraDlg::OnAddressModeClicked);
     ConnectClicked(ctl::NtpAutoCheck, &CVelmoraDlg::OnNtpAutoClicked);
@@ -139,6 +141,10 @@ void CVelmoraDlg::OnTimer(uint32_t id) {
 
 void CVelmoraDlg::OnTeleTypeSelChange() {
     ::OnTeleTypeSelChange(state_);
+}
+
+void CVelmoraDlg::OnGetSettings() {
+    ::OnGetSettings(state_);
 }
 
 void CVelmoraDlg::OnAddressModeClicked() {

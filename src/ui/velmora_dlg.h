@@ -96,6 +96,7 @@ private:
 
     // Handlers of the form, by control id.
     void OnTeleTypeSelChange();
+    void OnGetSettings();
     void OnAddressModeClicked();
     void OnNtpAutoClicked();
     void OnChangeMac();
