@@ -16,6 +16,7 @@
 #include "config/firmware_update.h"
 #include "config/param_map_commands.h"
 #include "config/password_vin.h"
+#include "config/save_settings.h"
 #include "config/settings_form.h"
 #include "config/tele_type_selection.h"
 #include "link/reply_handler.h"
@@ -76,6 +77,7 @@ CVelmoraDlg::CVelmoraDlg(QWidget* /*parent*/)
     ConnectClicked(ctl::AddressModeManual, &CVelmoraDlg::OnAddressModeClicked);
     ConnectClicked(ctl::NtpAutoCheck, &CVelmoraDlg::OnNtpAutoClicked);
     ConnectClicked(ctl::ChangeMacButton, &CVelmoraDlg::OnChangeMac);
+    ConnectClicked(ctl::SaveSettingsButton, &CVelmoraDlg::OnSaveSettings);
     ConnectClicked(ctl::UpdateFirmwareButton, &CVelmoraDlg::OnUpdateFirmware);
     ConnectClicked(ctl::ChangeKeyButton, &CVelmoraDlg::OnWriteDeviceKey);
     ConnectClicked(ctl::ChangePasswordButton, &CVelmoraDlg::OnChangeDevicePassword);
@@ -157,6 +159,10 @@ void CVelmoraDlg::OnNtpAutoClicked() {
 
 void CVelmoraDlg::OnChangeMac() {
     ::OnChangeMac(state_);
+}
+
+void CVelmoraDlg::OnSaveSettings() {
+    ::OnSaveSettings(state_);
 }
 
 void CVelmoraDlg::OnUpdateFirmware() {

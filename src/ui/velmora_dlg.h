@@ -100,6 +100,7 @@ private:
     void OnAddressModeClicked();
     void OnNtpAutoClicked();
     void OnChangeMac();
+    void OnSaveSettings();
     // Service buttons.
     void OnUpdateFirmware();
     void OnWriteDeviceKey();
