@@ -46,14 +46,32 @@ Expansion Expand(const SelectedParamMap& map, const ParamPositions* considered) 
     return out;
 }
 
-std::vector<size_t> SelectedPositions(const ITableCtrl& list) {
-    std::vector<size_t> positions;
+/// Keys of the entries whose rows are selected. The menu and the prompts after it run nested
+/// event loops in which the map may be replaced, so a command keeps keys, not positions.
+std::vector<ParamKey> SelectedKeys(const ITableCtrl& list, const SelectedParamMap& map) {
+    ParamPositions positions;
     for (int i = 0; i < list.ItemCount(); ++i) {
         const uint32_t data = list.ItemDataOfRow(i);
         if (data == NoRow)
             break;
         if (list.IsItemSelected(i))
-            positions.push_back(data);
+            positions.insert(data);
+    }
+    std::vector<ParamKey> keys;
+    for (size_t position : positions) {
+        const auto entry = ParamEntryAt(map, position);
+        if (entry != map.end())
+            keys.push_back(entry->first);
+    }
+    return keys;
+}
+
+/// Positions, in the map as it is now, of those keys it still holds.
+ParamPositions PositionsOf(const SelectedParamMap& map, const std::vector<ParamKey>& keys) {
+    ParamPositions positions;
+    for (const ParamKey& key : keys) {
+        if (const std::optional<size_t> position = ParamEntryPosition(map, key))
+            positions.insert(*position);
     }
     return positions;
 }
@@ -75,13 +93,12 @@ void AddParameter(DialogState& state) {
     RefreshParamTable(state, key->count == 0 ? key->code : 0);
 }
 
-void DeleteSelected(DialogState& state, const ParamPositions& selected) {
-    const std::u16string question =
-        FormatOneArg(state.Prompts->LoadString(ids::ConfirmDeletion), u"%d",
-                     Decimal(static_cast<int64_t>(selected.size())));
+void DeleteSelected(DialogState& state, const std::vector<ParamKey>& keys) {
+    const std::u16string question = FormatOneArg(state.Prompts->LoadString(ids::ConfirmDeletion),
+                                                 u"%d", Decimal(static_cast<int64_t>(keys.size())));
     if (state.Prompts->MessageBox(question, MbButtons::YesNo) != MbResult::Yes)
         return;
-    DeleteParamEntries(state.SelectedParamMap, selected);
+    DeleteParamEntries(state.SelectedParamMap, PositionsOf(state.SelectedParamMap, keys));
     RefreshParamTable(state, 0);
 }
 } // namespace
@@ -147,8 +164,7 @@ bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected)
 int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
     if (state.Controls->ComboGetCurSel(ctl::TeleTypeCombo) < 0)
         return 0;
-    const std::vector<size_t> picked = SelectedPositions(*state.ParamList);
-    const ParamPositions selected(picked.begin(), picked.end());
+    const std::vector<ParamKey> keys = SelectedKeys(*state.ParamList, state.SelectedParamMap);
 
     IUserPrompts& prompts = *state.Prompts;
     std::vector<MenuItem> menu{
@@ -157,7 +173,7 @@ int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
         {param_menu::Assemble, prompts.LoadString(ids::MenuAssemble)},
         {param_menu::Divide, prompts.LoadString(ids::MenuDivide)},
     };
-    if (!selected.empty()) {
+    if (!keys.empty()) {
         menu.push_back({0, {}});
         menu.push_back({param_menu::Delete, prompts.LoadString(ids::MenuDelete)});
     }
@@ -166,15 +182,16 @@ int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
         AddParameter(state);
         break;
     case param_menu::Delete:
-        DeleteSelected(state, selected);
+        DeleteSelected(state, keys);
         break;
     case param_menu::Divide:
-        if (!DivideParamEntries(state.SelectedParamMap, selected))
+        if (!DivideParamEntries(state.SelectedParamMap, PositionsOf(state.SelectedParamMap, keys)))
             prompts.MessageBoxId(ids::NothingToDivide);
         RefreshParamTable(state, 0);
         break;
     case param_menu::Assemble:
-        if (!AssembleParamEntries(state.SelectedParamMap, selected))
+        if (!AssembleParamEntries(state.SelectedParamMap,
+                                  PositionsOf(state.SelectedParamMap, keys)))
             prompts.MessageBoxId(ids::NothingToAssemble);
         RefreshParamTable(state, 0);
         break;
@@ -193,10 +210,9 @@ int OnParamCellDblClick(DialogState& state, int column, int row) {
     const auto entry = ParamEntryAt(state.SelectedParamMap, data);
     if (entry == state.SelectedParamMap.end())
         return 0;
-    const uint32_t code = entry->first.code;
-    ParamSetting& setting = entry->second;
+    const ParamKey key = entry->first;
     if (column == RateColumn) {
-        std::u16string text = Decimal(setting.rate);
+        std::u16string text = Decimal(entry->second.rate);
         if (!state.Prompts->EditText(state.Prompts->LoadString(ids::EnterSendRate), text))
             return 0;
         const std::optional<int> rate = ReadSendRate(text);
@@ -204,11 +220,15 @@ int OnParamCellDblClick(DialogState& state, int column, int row) {
             state.Prompts->MessageBoxId(ids::WrongRate);
             return 0;
         }
-        setting.rate = static_cast<uint16_t>(*rate);
-        RefreshParamTable(state, code);
+        // The dialog's event loop may have replaced the map: the entry is looked up again.
+        const auto edited = state.SelectedParamMap.find(key);
+        if (edited == state.SelectedParamMap.end())
+            return 0;
+        edited->second.rate = static_cast<uint16_t>(*rate);
+        RefreshParamTable(state, key.code);
     } else if (column == PlotColumn) {
-        setting.plot = setting.plot == 0 ? 1 : 0;
-        RefreshParamTable(state, code);
+        entry->second.plot = entry->second.plot == 0 ? 1 : 0;
+        RefreshParamTable(state, key.code);
     }
     return 0;
 }

@@ -264,3 +264,25 @@ TEST_F(ParamMapHandlersTest, PlotCellTogglesAndSelectsTheCodesLastRow) {
 }
 
 } // namespace
+
+namespace {
+
+// The menu, the text dialog and the boxes run nested event loops, in which a reply of the
+// adapter can replace the map and rebuild the rows before the command goes on.
+TEST_F(ParamMapHandlersTest, CommandsAimAtTheirEntriesWhenTheMapChangesUnderAPrompt) {
+    SelectRows({2}); // C + 9
+    f.Prompts.MenuAnswers = {param_menu::Delete};
+    f.Prompts.DuringMessageBox = [this] { f.State.SelectedParamMap[{C - 1, 0, 0}] = T; };
+    OnParamListMenu(f.State, 0, 0);
+    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C - 1, 0, 0}, T}, {{C, 0, 0}, S}, {{C, 4, 1}, S}}));
+
+    // The entry whose rate is being edited goes away while the text dialog is open.
+    f.Prompts.DuringMessageBox = nullptr;
+    f.Prompts.DuringDialog = [this] { f.State.SelectedParamMap = {{{C + 50, 0, 0}, T}}; };
+    f.Prompts.EditTextAnswers = {u"30"};
+    OnParamCellDblClick(f.State, 1, 1);
+    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C + 50, 0, 0}, T}}));
+    EXPECT_TRUE(f.Prompts.Texts().size() == 1) << "only the deletion's confirmation";
+}
+
+} // namespace

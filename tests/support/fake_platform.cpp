@@ -149,6 +149,8 @@ MbResult FakePrompts::MessageBox(const std::u16string& text, MbButtons buttons) 
 bool FakePrompts::EditText(const std::u16string& caption, std::u16string& text) {
     EditTextCaptions.push_back(caption);
     EditTextInitial.push_back(text);
+    if (DuringDialog)
+        DuringDialog();
     if (EditTextAnswers.empty())
         return false;
     auto answer = EditTextAnswers.front();
@@ -185,6 +187,8 @@ std::optional<std::u16string> FakePrompts::OpenFile(const std::u16string& filter
 
 int FakePrompts::PopupMenu(const std::vector<MenuItem>& items) {
     Menus.push_back(items);
+    if (DuringDialog)
+        DuringDialog();
     if (MenuAnswers.empty())
         return 0;
     int answer = MenuAnswers.front();
@@ -197,6 +201,8 @@ bool FakePrompts::AddParameter(const TelemetryDescriptor& /*desc*/,
                                const ChannelLayout* /*channels*/, std::vector<uint32_t>& codes,
                                int& sendRate) {
     ++AddParameterOpenings;
+    if (DuringDialog)
+        DuringDialog();
     if (AddParameterAnswers.empty())
         return false;
     std::optional<AddParameterAnswer> answer = AddParameterAnswers.front();

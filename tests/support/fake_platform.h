@@ -105,6 +105,8 @@ public:
     std::deque<MbResult> Answers;
     /// Called while a message box is "open", to run what a nested event loop would.
     std::function<void()> DuringMessageBox;
+    /// The same for the text dialog, the popup menu and the add-parameter dialog.
+    std::function<void()> DuringDialog;
 
     /// One-line text dialog answers: nullopt = Cancel. The captions asked for are recorded.
     std::deque<std::optional<std::u16string>> EditTextAnswers;
