@@ -14,6 +14,7 @@
 #include "link/wide_text.h"
 #include "link/write_job.h"
 #include "link/write_pump.h"
+#include "model/device_param_layout.h"
 #include "model/instrument_type_catalog.h"
 #include "model/param_code.h"
 #include "model/param_code_layout.h"
@@ -197,6 +198,16 @@ int BuildSettingsPage(const DialogState& state, SettingsPage& page) {
     return Passed;
 }
 
+/// Whether the current type decodes. One that does not (string 133 at its selection) leaves the
+/// working descriptor and layout of an earlier type, or a partial decode, behind; a descriptor
+/// built from them would tell the adapter of another instrument than the image names.
+bool CurrentTypeDecodes(const DialogState& state) {
+    ChannelLayouts channels;
+    ::DeviceParamLayout layout = state.DeviceParamLayout;
+    TelemetryDescriptor descriptor;
+    return ApplyTeleDescToDevice(channels, layout, descriptor);
+}
+
 WriteJob MakeJob(uint16_t eraseWord, uint32_t basePage, std::vector<uint8_t> data) {
     WriteJob job;
     job.PreRequests.push_back(EraseRequestWord(eraseWord));
@@ -238,6 +249,10 @@ void OnSaveSettings(DialogState& state) {
     std::vector<uint8_t> descriptor;
     uint16_t descriptorEraseWord = 0;
     if (state.FirmwareVersion >= FirmwareNewForms) {
+        if (!CurrentTypeDecodes(state)) {
+            state.Prompts->MessageBoxId(ids::CantDecodeTeleType);
+            return;
+        }
         std::vector<DescriptorRecord> records;
         const nlohmann::json document = BuildDinDescriptor(
             {state.CurrentDescriptor, state.DeviceParamLayout, state.ChannelLayout}, records);

@@ -484,6 +484,30 @@ TEST_F(SaveSettingsTest, DescriptorOfFifteenBlocksIsWrittenAndOneByteMoreIsRefus
     ExpectNothingQueued();
 }
 
+TEST_F(SaveSettingsTest, NoDescriptorIsBuiltForATypeThatDoesNotDecode) {
+    // Described with every code the image needs, but with more family-"L" items than a
+    // description can give bands to: its selection showed string 133 and kept the earlier
+    // type's descriptor.
+    TelemetryDescriptor undecodable = TelemetryDescriptorMap[Type];
+    undecodable.LItemCount = MaxLItemCount + 1;
+    TelemetryDescriptorMap[UndescribedType] = undecodable;
+    for (uint16_t firmware : {0x114, 0x200}) {
+        SCOPED_TRACE(firmware);
+        Reset();
+        f->State.FirmwareVersion = firmware;
+        SelectType(UndescribedType);
+        OnSaveSettings(f->State);
+        if (firmware < 0x200) {
+            EXPECT_TRUE(f->Prompts.Texts().empty());
+            EXPECT_EQ(f->State.WriteQueue.size(), 1u);
+        } else {
+            EXPECT_EQ(f->Prompts.Texts(),
+                      std::vector<std::u16string>{Shown(ids::CantDecodeTeleType)});
+            ExpectNothingQueued();
+        }
+    }
+}
+
 TEST_F(SaveSettingsTest, EntriesMustFitTheSettingsArea) {
     // A step without a selector is written code by code: count + 1 entries.
     f->State.SelectedParamMap = {{{Band, 8159, 2}, {1, 0}}};
