@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -181,13 +182,18 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         std::function<void(DialogFixture&)> Change;
         int Expected;
     };
-    auto manual = [](FakeControls& c) {
-        c.SetCheck(ctl::AddressModeAuto, 0);
-        c.SetCheck(ctl::AddressModeManual, 1);
-        c.SetFields(ctl::IpAddress, {10, 0, 0, 2});
-        c.SetFields(ctl::SubnetMask, {255, 255, 255, 0});
-        c.SetFields(ctl::DefaultGateway, {10, 0, 0, 1});
-        c.SetFields(ctl::DnsServer, {10, 0, 0, 1});
+    // A complete manual address setting with the fields of control `id` replaced.
+    auto manualWith = [](int id, std::array<int, 4> fields) {
+        return [=](DialogFixture& d) {
+            FakeControls& c = d.Controls;
+            c.SetCheck(ctl::AddressModeAuto, 0);
+            c.SetCheck(ctl::AddressModeManual, 1);
+            c.SetFields(ctl::IpAddress, {10, 0, 0, 2});
+            c.SetFields(ctl::SubnetMask, {255, 255, 255, 0});
+            c.SetFields(ctl::DefaultGateway, {10, 0, 0, 1});
+            c.SetFields(ctl::DnsServer, {10, 0, 0, 1});
+            c.SetFields(id, fields);
+        };
     };
     const Case cases[] = {
         {"empty MAC, as a reset form has it",
@@ -202,33 +208,14 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
          ids::WrongPolarization},
         {"no range", [](DialogFixture& d) { d.Controls.SetCheck(ctl::RangeR2, 0); },
          ids::WrongRange},
-        {"manual address with a blank field",
-         [&](DialogFixture& d) {
-             manual(d.Controls);
-             d.Controls.SetFields(ctl::IpAddress, {10, 0, -1, 2});
-         },
+        {"manual address with a blank field", manualWith(ctl::IpAddress, {10, 0, -1, 2}),
          ids::WrongIpAddress},
         {"neither address radio and a blank address",
          [](DialogFixture& d) { d.Controls.SetCheck(ctl::AddressModeAuto, 0); },
          ids::WrongIpAddress},
-        {"mask 0",
-         [&](DialogFixture& d) {
-             manual(d.Controls);
-             d.Controls.SetFields(ctl::SubnetMask, {0, 0, 0, 0});
-         },
-         ids::WrongNetworkMask},
-        {"gateway incomplete",
-         [&](DialogFixture& d) {
-             manual(d.Controls);
-             d.Controls.SetFields(ctl::DefaultGateway, {10, 0, 0, -1});
-         },
-         ids::WrongGateway},
-        {"DNS 0",
-         [&](DialogFixture& d) {
-             manual(d.Controls);
-             d.Controls.SetFields(ctl::DnsServer, {0, 0, 0, 0});
-         },
-         ids::WrongDns},
+        {"mask 0", manualWith(ctl::SubnetMask, {0, 0, 0, 0}), ids::WrongNetworkMask},
+        {"gateway incomplete", manualWith(ctl::DefaultGateway, {10, 0, 0, -1}), ids::WrongGateway},
+        {"DNS 0", manualWith(ctl::DnsServer, {0, 0, 0, 0}), ids::WrongDns},
         {"NTP blank", [](DialogFixture& d) { d.Controls.SetCheck(ctl::NtpAutoCheck, 0); },
          ids::WrongNtp},
         {"server without a dot",
