@@ -55,11 +55,15 @@ AddressField ReadAddress(const IDialogControls& controls, int id) {
     return field;
 }
 
-/// Six hexadecimal numbers separated by ':' or '-'; each gives its low 8 bits.
+/// Six hexadecimal numbers separated by ':' or '-'; what follows the sixth is not read.
 bool ParseMacText(std::u16string text, MacBytes& mac) {
     std::replace(text.begin(), text.end(), u'-', u':');
     std::vector<int64_t> numbers;
     if (ScanWide(text, "%x:%x:%x:%x:%x:%x", numbers) != static_cast<int>(mac.size()))
+        return false;
+    // A number above 0xFF is no MAC byte: cut to its low 8 bits it would give the adapter
+    // another address than the one shown.
+    if (std::any_of(numbers.begin(), numbers.end(), [](int64_t v) { return v > 0xFF; }))
         return false;
     for (size_t i = 0; i < mac.size(); ++i)
         mac[i] = static_cast<uint8_t>(numbers[i]);

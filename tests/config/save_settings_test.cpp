@@ -201,6 +201,9 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         {"five MAC numbers",
          [](DialogFixture& d) { d.Controls.SetWindowText(ctl::MacText, u"00:11:22:33:44"); },
          ids::WrongMac},
+        {"MAC number above 0xFF",
+         [](DialogFixture& d) { d.Controls.SetWindowText(ctl::MacText, u"00:11:122:33:44:55"); },
+         ids::WrongMac},
         {"MAC with a bad separator",
          [](DialogFixture& d) { d.Controls.SetWindowText(ctl::MacText, u"00.11.22.33.44.55"); },
          ids::WrongMac},
@@ -286,9 +289,9 @@ TEST_F(SaveSettingsTest, PassingFormsEncodeWhatTheyHold) {
     };
     ServerAddressBytes noServer{};
     const Case cases[] = {
-        {"MAC with dashes, numbers cut to 8 bits, text after the sixth ignored",
+        {"MAC with dashes, text after the sixth number ignored",
          [](DialogFixture& d) {
-             d.Controls.SetWindowText(ctl::MacText, u"0-11-122-0x33-44-55 junk");
+             d.Controls.SetWindowText(ctl::MacText, u"0-11-22-0x33-44-55 junk");
          },
          [](const SettingsPage& p) {
              EXPECT_EQ(p.MacAddress, (MacBytes{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}));
