@@ -200,6 +200,11 @@ void ReadEntryPage(DialogState& state, uint32_t k, std::span<const uint8_t> byte
                 state.Prompts->MessageBox(
                     FormatWide(state.Prompts->LoadString(ids::ParamOffsetMismatch),
                                {entry.FrameOffset, expected, entry.Code}));
+                if (state.ConfigImage.empty()) {
+                    // Get settings ran in the box's event loop: this page belongs to a reading
+                    // that is over, and must not fill the new one's map or ask for more pages.
+                    return;
+                }
             }
         }
         if (k == 1 && i == 0) {

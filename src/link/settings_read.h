@@ -19,5 +19,6 @@
 /// from the description's is reported with string 109 and the entry kept), and the next page is
 /// asked for, or, after the last, the parameter list is rebuilt and `ConfigRead` becomes 1. A
 /// page that no reading in progress asked for (no settings page in since the last reset, the
-/// reading already complete, or an index past the announced entries) is ignored.
+/// reading already complete, or an index past the announced entries) is ignored, and so is the
+/// rest of a page when a new reading starts while string 109 is shown.
 void ReadSettingsPage(DialogState& state, uint32_t pageIndex, std::span<const uint8_t> page);

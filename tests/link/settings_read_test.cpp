@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "link/reply_handler.h"
 #include "link/settings_read.h"
 #include "model/instrument_type_catalog.h"
 #include "model/param_code.h"
@@ -303,6 +304,19 @@ TEST_F(SettingsReadTest, OffsetDifferingFromTheDescriptionIsReportedAndTheEntryK
                                           u"from description (99 != 16)\n0x51100001"});
     EXPECT_EQ(f.State.SelectedParamMap.at({FourByteCode + 1, 0, 0}), (ParamSetting{16, 1}));
     EXPECT_EQ(f.State.SelectedParamMap.size(), 2u);
+}
+
+TEST_F(SettingsReadTest, ReadingStartedAgainWhileAnOffsetIsReportedDropsTheRestOfThePage) {
+    Read(0, Page0().Put(0xB6, 40, 2).bytes);
+    f.Socket.SentDatagrams.clear();
+    f.Prompts.DuringMessageBox = [&] { OnGetSettings(f.State); };
+    Read(1, EntryPage({Described(FourByteCode, 5),
+                       {FourByteCode + 1, 99, 5},
+                       Described(FourByteCode + 2, 5)}));
+    EXPECT_EQ(f.Prompts.Boxes.size(), 1u);
+    EXPECT_TRUE(f.State.SelectedParamMap.empty());
+    EXPECT_EQ(f.SentRequestWords(), std::vector<uint32_t>{0x00000005});
+    EXPECT_EQ(f.State.ConfigRead, 0u);
 }
 
 TEST_F(SettingsReadTest, TypeOnlyTheDescriptionKnowsJoinsTheListAsLegacy) {
