@@ -7,6 +7,7 @@
 #include "config/add_parameter.h"
 #include "config/dialog_state.h"
 #include "config/param_table_rows.h"
+#include "link/string_format.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 
@@ -94,8 +95,8 @@ void AddParameter(DialogState& state) {
 }
 
 void DeleteSelected(DialogState& state, const std::vector<ParamKey>& keys) {
-    const std::u16string question = FormatOneArg(state.Prompts->LoadString(ids::ConfirmDeletion),
-                                                 u"%d", Decimal(static_cast<int64_t>(keys.size())));
+    const std::u16string question = FormatWide(state.Prompts->LoadString(ids::ConfirmDeletion),
+                                               {static_cast<int64_t>(keys.size())});
     if (state.Prompts->MessageBox(question, MbButtons::YesNo) != MbResult::Yes)
         return;
     DeleteParamEntries(state.SelectedParamMap, PositionsOf(state.SelectedParamMap, keys));
