@@ -8,6 +8,7 @@
 #include "config/dialog_state.h"
 #include "config/param_table_rows.h"
 #include "link/string_format.h"
+#include "link/wide_text.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 
@@ -16,11 +17,6 @@ constexpr int RateColumn = 1;
 constexpr int PlotColumn = 2;
 /// Item data of a row the list does not have.
 constexpr uint32_t NoRow = 0xFFFFFFFFu;
-
-std::u16string Decimal(int64_t value) {
-    const std::string digits = std::to_string(value);
-    return std::u16string(digits.begin(), digits.end());
-}
 
 /// The map after splitting the considered entries into singles, and the keys of those
 /// singles. `considered` is null for every entry.
@@ -213,7 +209,7 @@ int OnParamCellDblClick(DialogState& state, int column, int row) {
         return 0;
     const ParamKey key = entry->first;
     if (column == RateColumn) {
-        std::u16string text = Decimal(entry->second.rate);
+        std::u16string text = AsciiToWide(std::to_string(entry->second.rate));
         if (!state.Prompts->EditText(state.Prompts->LoadString(ids::EnterSendRate), text))
             return 0;
         const std::optional<int> rate = ReadSendRate(text);

@@ -4,6 +4,7 @@
 
 #include "config/dialog_state.h"
 #include "config/value_format.h"
+#include "link/wide_text.h"
 #include "model/channel_band_names.h"
 #include "model/param_code_layout.h"
 #include "platform/string_ids.h"
@@ -17,13 +18,6 @@ constexpr uint32_t Family1Multiplier = 3;
 constexpr char16_t NamePieceSeparator = u'_';
 constexpr char16_t RangeArrow[] = u" -> ";
 
-std::u16string Ascii(const char* text) {
-    std::u16string out;
-    for (; *text != '\0'; ++text)
-        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(*text)));
-    return out;
-}
-
 /// "%s\n%d\n%c\n%08d\n" of name, rate, plot mark and the code as a signed number; the last
 /// cell is the sort key of the "Parameter" column.
 std::u16string RowText(const std::u16string& name, const ParamKey& key,
@@ -31,7 +25,7 @@ std::u16string RowText(const std::u16string& name, const ParamKey& key,
     char tail[48];
     std::snprintf(tail, sizeof tail, "\n%d\n%c\n%08d\n", static_cast<int>(setting.rate),
                   setting.plot == 0 ? '+' : '-', static_cast<int32_t>(key.code));
-    return name + Ascii(tail);
+    return name + AsciiToWide(tail);
 }
 } // namespace
 

@@ -35,8 +35,7 @@ std::u16string ModelListText(const DeviceModel& model) {
 } // namespace
 
 std::u16string ColumnWidthValueName(int index) {
-    const std::string digits = std::to_string(index);
-    return u"W" + std::u16string(digits.begin(), digits.end());
+    return u"W" + AsciiToWide(std::to_string(index));
 }
 
 void FillTeleTypeCombo(DialogState& state) {

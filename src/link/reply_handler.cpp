@@ -21,14 +21,10 @@ namespace {
 /// time to finish before the next request.
 constexpr uint32_t EraseSettleMs = 500;
 
-std::u16string Widen(const std::string& text) {
-    return std::u16string(text.begin(), text.end());
-}
-
 void ReportSocketError(DialogState& state, int code, const std::string& address, uint16_t port) {
     const std::string text = "Socket error " + std::to_string(code) + " occurred [" + address +
                              ":" + std::to_string(port) + "]";
-    state.Prompts->MessageBox(Widen(text));
+    state.Prompts->MessageBox(AsciiToWide(text));
 }
 
 /// Whether the reply comes from the adapter chosen in the device list, or none is chosen.
@@ -37,7 +33,7 @@ bool FromChosenAdapter(const DialogState& state, const std::string& source) {
     if (controls.ComboGetCurSel(ctl::DeviceAddressCombo) < 0) {
         return true;
     }
-    return TrimWideSpace(controls.GetWindowText(ctl::DeviceAddressCombo)) == Widen(source);
+    return TrimWideSpace(controls.GetWindowText(ctl::DeviceAddressCombo)) == AsciiToWide(source);
 }
 
 std::u16string VinLine(const VinReply& reply) {
@@ -48,7 +44,7 @@ std::u16string VinLine(const VinReply& reply) {
     } else {
         std::snprintf(text, sizeof text, "VIN: %08X", reply.Vin);
     }
-    return Widen(text);
+    return AsciiToWide(text);
 }
 
 void OnVinReply(DialogState& state, std::span<const uint8_t> payload) {
@@ -132,7 +128,7 @@ void AddDeviceAddress(DialogState& state, const std::string& source) {
         return;
     }
     IDialogControls& controls = *state.Controls;
-    controls.ComboAddString(ctl::DeviceAddressCombo, Widen(source));
+    controls.ComboAddString(ctl::DeviceAddressCombo, AsciiToWide(source));
     if (controls.ComboGetCurSel(ctl::DeviceAddressCombo) < 0) {
         controls.ComboSetCurSel(ctl::DeviceAddressCombo, 0);
     }

@@ -104,3 +104,11 @@ int ScanWide(std::u16string_view text, std::string_view pattern, std::vector<int
     }
     return converted;
 }
+
+std::u16string AsciiToWide(std::string_view text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (char c : text)
+        out.push_back(static_cast<char16_t>(static_cast<unsigned char>(c)));
+    return out;
+}

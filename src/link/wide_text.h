@@ -11,6 +11,9 @@ bool IsWideSpace(char16_t c);
 /// `text` without the white space at both ends.
 std::u16string TrimWideSpace(std::u16string_view text);
 
+/// 7-bit text (digits, messages the program formats itself) as UTF-16, unit for byte.
+std::u16string AsciiToWide(std::string_view text);
+
 /// Address text of the link: the UTF-16 text of a control or of the command line as the 8-bit
 /// text the socket layer takes (UTF-8; dotted addresses and host names are ASCII anyway).
 std::string AddressText(std::u16string_view text);
