@@ -1,6 +1,3 @@
-#include <QCoreApplication>
-#include <QDeadlineTimer>
-
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -8,21 +5,12 @@
 #include <vector>
 
 #include "link/protocol.h"
+#include "loopback_dialog.h"
 #include "support/test_adapter.h"
 #include "ui/link_socket.h"
 #include "ui/network_interfaces.h"
 
 namespace {
-
-/// Serves the event loop until `done` holds or five seconds have passed (a datagram on
-/// loopback arrives in far less; the limit only ends a failing test).
-bool ServeUntil(const std::function<bool()>& done) {
-    const QDeadlineTimer deadline(5000);
-    while (!done() && !deadline.hasExpired()) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return done();
-}
 
 struct Received {
     std::vector<uint8_t> Data;
@@ -46,7 +34,7 @@ TEST(LinkSocket, SendsToLoopbackAndHandsRepliesToTheHandler) {
         BuildRequestDatagram(MakeRequestWord(REQ_READ_VIN), nullptr, 0);
     EXPECT_TRUE(socket.SendTo(request.data(), request.size(), adapterPort, "127.0.0.1"));
 
-    ASSERT_TRUE(ServeUntil([&] { return !received.empty(); }));
+    ASSERT_TRUE(ServeUntil([&] { return !received.empty(); }, 5000));
     ASSERT_TRUE(adapter.WaitForReceived(1, 1000));
     EXPECT_EQ(adapter.Received()[0].bytes, request);
     EXPECT_EQ(adapter.Received()[0].port, socket.LocalPort());
