@@ -10,6 +10,7 @@
 #include "model/tele_desc_file.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "platform/table_styles.h"
 
 namespace {
 
@@ -30,6 +31,9 @@ constexpr std::array<ColumnSpec, 3> ParamColumns = {{
     {ids::ColumnRate, 70, AlignRight},
     {ids::ColumnPlot, 70, AlignLeft},
 }};
+
+constexpr uint32_t ParamListStyle = table_style::GridLines | table_style::FullRowSelect |
+                                   table_style::InfoTip | table_style::LabelTip;
 
 /// Cell of each row that sorting by column 0 compares: the hidden parameter code, not the name.
 constexpr int ParamCodeKeyCell = 3;
@@ -54,6 +58,7 @@ void PutVersionInTitle(IDialogWindow& window) {
 
 void SetUpParamColumns(DialogState& state) {
     ITableCtrl& list = *state.ParamList;
+    list.SetExtendedStyle(ParamListStyle);
     list.SortByColumn(0);
     list.SetSearchCell(0);
     for (int i = 0; i < static_cast<int>(ParamColumns.size()); ++i) {

@@ -30,9 +30,10 @@ struct DialogInitInputs {
 
 /// Brings the dialog from its empty working state to running, in this order: the version in the
 /// title, the description loaded in the interface language (string 148 on failure, then go on),
-/// the telemetry-type list, the parameter list's columns with their stored widths, the request
-/// targets, the socket (string 108 on failure, then go on), the form reset, REQ_READ_VIN to every
-/// target, "signal tele" disabled for the run, and timer 1 at 500 ms. A bad command line shows
-/// string 107 and posts the quit with code 1 instead of everything from the socket on. The
-/// window icons are the caller's. Returns true, as the dialog's initialisation always does.
+/// the telemetry-type list, the parameter list's style and its columns with their stored
+/// widths, the request targets, the socket (string 108 on failure, then go on), the form reset,
+/// REQ_READ_VIN to every target, "signal tele" disabled for the run, and timer 1 at 500 ms. A
+/// bad command line shows string 107 and posts the quit with code 1 instead of everything from
+/// the socket on. The window icons are the caller's. Returns true, as the dialog's
+/// initialisation always does.
 bool OnInitDialog(DialogState& state, const DialogInitInputs& inputs);

@@ -27,4 +27,6 @@ public:
     virtual uint32_t ItemDataOfRow(int n) const = 0;
     virtual void SetSearchCell(int cell) = 0;
     virtual void SetColumnKeyCell(int column, int cell) = 0;
+    /// Sets the extended style bits (table_style::*); bits the list cannot show are ignored.
+    virtual void SetExtendedStyle(uint32_t style) = 0;
 };

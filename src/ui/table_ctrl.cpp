@@ -4,11 +4,14 @@
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <QWheelEvent>
 
 #include "platform/table_notices.h"
+#include "platform/table_styles.h"
 #include "ui/qt_services.h"
 #include "ui/qt_text.h"
 
@@ -26,6 +29,13 @@ class RowColourDelegate : public QStyledItemDelegate {
 public:
     RowColourDelegate(QObject* parent, std::function<uint32_t(int)> rowColour)
         : QStyledItemDelegate(parent), rowColour_(std::move(rowColour)) {}
+
+    /// Pixels added below every row: room for a grid line that covers no text.
+    int ExtraRowHeight = 0;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(0, ExtraRowHeight);
+    }
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
@@ -280,4 +290,66 @@ void CTableCtrl::wheelEvent(QWheelEvent* event) {
         new QWheelEvent(target->mapFromGlobal(event->globalPosition()), event->globalPosition(),
                         event->pixelDelta(), event->angleDelta(), event->buttons(),
                         event->modifiers(), event->phase(), event->inverted()));
+}
+
+void CTableCtrl::SetExtendedStyle(uint32_t style) {
+    extendedStyle_ = style;
+    static_cast<RowColourDelegate*>(itemDelegate())->ExtraRowHeight =
+        style & table_style::GridLines ? 1 : 0;
+    scheduleDelayedItemsLayout();
+    viewport()->update();
+}
+
+QString CTableCtrl::CutCellTextAt(const QPoint& point) const {
+    const QModelIndex index = indexAt(point);
+    if (!index.isValid())
+        return {};
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    option.index = index;
+    option.text = index.data(Qt::DisplayRole).toString();
+    option.features |= QStyleOptionViewItem::HasDisplay;
+    // The style leaves this margin on both sides of an item's text and elides what is wider.
+    const int margin = style()->pixelMetric(QStyle::PM_FocusFrameHMargin, &option, this) + 1;
+    const int room =
+        style()->subElementRect(QStyle::SE_ItemViewItemText, &option, this).width() - 2 * margin;
+    if (option.fontMetrics.horizontalAdvance(option.text) <= room)
+        return {};
+    return option.text;
+}
+
+bool CTableCtrl::viewportEvent(QEvent* event) {
+    if (event->type() != QEvent::ToolTip)
+        return QTreeWidget::viewportEvent(event);
+    const auto* help = static_cast<QHelpEvent*>(event);
+    const QString tip = extendedStyle_ & (table_style::InfoTip | table_style::LabelTip)
+                            ? CutCellTextAt(help->pos())
+                            : QString();
+    if (tip.isEmpty())
+        QToolTip::hideText();
+    else
+        QToolTip::showText(help->globalPos(), tip, viewport(), visualRect(indexAt(help->pos())));
+    return true;
+}
+
+void CTableCtrl::drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                         const QModelIndex& index) const {
+    QTreeWidget::drawRow(painter, option, index);
+    if (!(extendedStyle_ & table_style::GridLines))
+        return;
+    const QRect row = visualRect(index.siblingAtColumn(0));
+    const int bottom = row.bottom();
+    painter->save();
+    painter->setPen(QColor::fromRgba(
+        static_cast<QRgb>(style()->styleHint(QStyle::SH_Table_GridLineColor, &option, this))));
+    painter->drawLine(0, bottom, viewport()->width() - 1, bottom);
+    for (int section = 0; section < header()->count(); ++section) {
+        if (header()->isSectionHidden(section))
+            continue;
+        const int right =
+            header()->sectionViewportPosition(section) + header()->sectionSize(section) - 1;
+        painter->drawLine(right, row.top(), right, bottom);
+    }
+    painter->restore();
 }

@@ -16,6 +16,10 @@ class QPoint;
 /// TableRowStore. Rows are sorted by the key cell of the sort column, a header click re-sorts,
 /// typed characters search the search cell, the selected rows have a light blue background,
 /// and wheel turns that arrive while the cursor is outside the list go to the widget under it.
+/// Of the extended style bits it shows grid lines (each in a pixel row added below its row, so
+/// no text is covered) and the tips (info and label tip alike: a
+/// cell cut short by its column shows its whole text as a tool tip); rows are always selected
+/// whole, and other bits are ignored.
 ///
 /// The parent learns of the user's actions through ParentNotice (notices of table_notices.h):
 /// SelectionChanged is emitted at once, before the list goes on; the others are emitted from
@@ -40,6 +44,7 @@ public:
     uint32_t ItemDataOfRow(int n) const override { return store_.ItemDataOfRow(n); }
     void SetSearchCell(int cell) override { store_.SearchCell = cell; }
     void SetColumnKeyCell(int column, int cell) override { store_.ColumnKeyCells[column] = cell; }
+    void SetExtendedStyle(uint32_t style) override;
 
     /// Scrolls so that the first selected row stands in the middle of the visible rows.
     void CentreRow();
@@ -66,6 +71,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    void drawRow(QPainter* painter, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) const override;
 
 private:
     /// Makes the view's items from the store's list items.
@@ -81,10 +89,14 @@ private:
     void ShowStoreSelection();
     void TakeViewSelection();
     void ScrollToRow(int index);
+    /// Whole text of the cell at `point` (viewport coordinates) when its column cuts it short;
+    /// empty when the cell fits or there is none.
+    QString CutCellTextAt(const QPoint& point) const;
 
     TableRowStore store_;
     std::vector<uint32_t> alignments_;
     const IClock* clock_ = nullptr;
     std::function<QWidget*(const QPoint&)> widgetAt_;
     bool showingStoreSelection_ = false;
+    uint32_t extendedStyle_ = 0;
 };

@@ -56,6 +56,7 @@ TEST_F(DialogInitTest, StartsTheDialogAndSendsTheDiscoveryRequestToEveryTarget) 
     EXPECT_EQ(f.Window.Title, u"Tarnel configuration (version 1.14)");
     EXPECT_EQ(languages, std::vector<std::u16string>{u"English"});
     EXPECT_EQ(f.State.TeleTypeComboMap.size(), 1u);
+    EXPECT_EQ(table.ExtendedStyle, 0x4421u);
     EXPECT_EQ(table.Store.SortColumn, 0);
     EXPECT_EQ(table.Store.SearchCell, 0);
     EXPECT_EQ(table.Store.ColumnKeyCells, (std::map<int, int>{{0, 3}}));

@@ -18,6 +18,8 @@ public:
     TableRowStore Store;
     /// Columns by index; a column never added is absent (Title empty, Width 0).
     std::vector<Column> Columns;
+    /// Extended style bits last set.
+    uint32_t ExtendedStyle = 0;
     /// Item data of the rows whose list items are selected, in list order.
     std::vector<uint32_t> SelectedItemData() const;
     /// Labels of the list items, in list order.
@@ -39,4 +41,5 @@ public:
     uint32_t ItemDataOfRow(int n) const override { return Store.ItemDataOfRow(n); }
     void SetSearchCell(int cell) override { Store.SearchCell = cell; }
     void SetColumnKeyCell(int column, int cell) override { Store.ColumnKeyCells[column] = cell; }
+    void SetExtendedStyle(uint32_t style) override { ExtendedStyle = style; }
 };

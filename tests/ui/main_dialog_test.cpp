@@ -318,6 +318,12 @@ TEST(MainDialog, Screenshots) {
         UseSourceCase(source);
         CVelmoraDlg dialog;
         dialog.show();
+        // A few rows, one cut short by its column, so the list's lines and cells show.
+        dialog.ParamList->AddRow(u"K1_RMS_1 Hz - 1 kHz -> 2 Hz - 20 kHz\n10\n+\n00000101\n", 0);
+        dialog.ParamList->AddRow(u"K1_Peak\n1\n-\n00000102\n", 1);
+        dialog.ParamList->AddRow(u"K2_RMS_10 Hz\n60\n+\n00000103\n", 2);
+        dialog.ParamList->RebuildItems();
+        dialog.ParamList->SelectByItemData(1);
         QApplication::processEvents();
         const QString path = QStringLiteral(VELMORA_SCREENSHOT_DIR "/main_%1.png")
                                  .arg(QLatin1String(SourceCaseName(source)));

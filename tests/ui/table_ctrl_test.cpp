@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <QWidget>
@@ -40,6 +41,16 @@ protected:
         event->accept();
     }
 };
+
+/// Removes the tool tip at once: hiding it only starts its fade-out timer.
+void DropTip() {
+    for (QWidget* widget : QApplication::allWidgets()) {
+        if (widget->inherits("QTipLabel")) {
+            delete widget;
+            return;
+        }
+    }
+}
 
 /// A window holding the list above another widget, with the list's notices recorded as the
 /// parent receives them (directly, so the order shows which were sent and which were posted).
@@ -287,6 +298,63 @@ TEST_F(TableCtrlTest, WheelOutsideTheListGoesToTheWidgetUnderTheCursor) {
     wheel(table->viewport()->mapToGlobal(QPoint(10, 10))); // inside: the list scrolls itself
     EXPECT_EQ(other->Deltas.size(), 1u);
     EXPECT_GT(table->verticalScrollBar()->value(), 0);
+}
+
+TEST_F(TableCtrlTest, CellCutShortShowsItsWholeTextAsTip) {
+    const QString name = QStringLiteral("K1_RMS_1 Hz - 1 kHz -> 2 Hz - 20 kHz, 10 s average");
+    AddRows({u"K1_RMS_1 Hz - 1 kHz -> 2 Hz - 20 kHz, 10 s average\n1\n+\n"});
+    const QRect row = table->visualItemRect(table->topLevelItem(0));
+    const QPoint inName(100, row.center().y());
+    const QPoint inRate(table->header()->sectionPosition(1) + 35, row.center().y());
+    auto tipAt = [this](QPoint point) {
+        DropTip();
+        QHelpEvent event(QEvent::ToolTip, point, table->viewport()->mapToGlobal(point));
+        QApplication::sendEvent(table->viewport(), &event);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    struct Case {
+        uint32_t Style;
+        bool Tips;
+    };
+    for (const Case& c : {Case{0x4421, true}, Case{0x4000, true}, Case{0x400, true},
+                          Case{0x21, false}}) {
+        SCOPED_TRACE(c.Style);
+        table->SetExtendedStyle(c.Style);
+        EXPECT_EQ(tipAt(inName), c.Tips ? name : QString());
+        EXPECT_EQ(tipAt(inRate), QString()); // "1" fits its column
+    }
+    DropTip();
+}
+
+TEST_F(TableCtrlTest, GridLinesFollowTheirStyleBitAndCoverNoText) {
+    AddRows({u"K1_RMS_1 Hz\n1\n\n", u"b\n2\n\n"});
+    struct Look {
+        QRgb Background, RowLine, ColumnLine;
+        int Ink; // dark pixels of cell (0, 0): the underscores sit on its last pixel row
+    };
+    auto look = [this] {
+        QApplication::processEvents();
+        const QImage image = table->viewport()->grab().toImage();
+        const QRect row = table->visualItemRect(table->topLevelItem(0));
+        const int columnEnd = table->header()->sectionSize(0) - 1;
+        int ink = 0;
+        for (int y = row.top(); y <= row.bottom(); ++y)
+            for (int x = 0; x < columnEnd; ++x)
+                ink += qGray(image.pixel(x, y)) < 0x80;
+        return Look{image.pixel(row.center().x(), row.center().y()),
+                    image.pixel(row.center().x(), row.bottom()),
+                    image.pixel(columnEnd, row.center().y()), ink};
+    };
+    const Look plain = look();
+    EXPECT_EQ(plain.RowLine, plain.Background);
+    EXPECT_EQ(plain.ColumnLine, plain.Background);
+
+    table->SetExtendedStyle(0x4421);
+    const Look grid = look();
+    EXPECT_NE(grid.RowLine, grid.Background);
+    EXPECT_NE(grid.ColumnLine, grid.Background);
+    EXPECT_GT(plain.Ink, 0);
+    EXPECT_EQ(grid.Ink, plain.Ink);
 }
 
 } // namespace
