@@ -55,31 +55,27 @@ void BM_DeleteEveryRow(benchmark::State& state) {
 }
 BENCHMARK(BM_DeleteEveryRow)->Apply(ListSizes);
 
-void BM_Divide(benchmark::State& state) {
+/// `command` chosen from the menu with no row selected, on a fresh copy of `map` each time.
+void MenuCommand(benchmark::State& state, const SelectedParamMap& map, int command) {
     FakeTableCtrl list;
     ParamListBench bench(list);
-    const SelectedParamMap map = DividableMap(static_cast<uint32_t>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         bench.Fill(map);
         state.ResumeTiming();
-        bench.Menu(param_menu::Divide);
+        bench.Menu(command);
     }
     state.counters["entries"] = static_cast<double>(bench.F.State.SelectedParamMap.size());
+}
+
+void BM_Divide(benchmark::State& state) {
+    MenuCommand(state, DividableMap(static_cast<uint32_t>(state.range(0))), param_menu::Divide);
 }
 BENCHMARK(BM_Divide)->Apply(ListSizes);
 
 void BM_Assemble(benchmark::State& state) {
-    FakeTableCtrl list;
-    ParamListBench bench(list);
-    const SelectedParamMap map = AssemblableMap(static_cast<uint32_t>(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        bench.Fill(map);
-        state.ResumeTiming();
-        bench.Menu(param_menu::Assemble);
-    }
-    state.counters["entries"] = static_cast<double>(bench.F.State.SelectedParamMap.size());
+    MenuCommand(state, AssemblableMap(static_cast<uint32_t>(state.range(0))),
+                param_menu::Assemble);
 }
 BENCHMARK(BM_Assemble)->Apply(ListSizes);
 

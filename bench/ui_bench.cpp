@@ -118,31 +118,28 @@ void BM_DeleteEveryRowQt(benchmark::State& state) {
 }
 BENCHMARK(BM_DeleteEveryRowQt)->Apply(ListSizes);
 
-void BM_DivideQt(benchmark::State& state) {
+/// `command` chosen from the menu with no row selected, on a fresh copy of `map` each time,
+/// and the paint after it.
+void MenuCommandQt(benchmark::State& state, const SelectedParamMap& map, int command) {
     ShownList shown;
-    const SelectedParamMap map = DividableMap(static_cast<uint32_t>(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         shown.bench.Fill(map);
         Paint(shown.list);
         state.ResumeTiming();
-        shown.bench.Menu(param_menu::Divide);
+        shown.bench.Menu(command);
         Paint(shown.list);
     }
+}
+
+void BM_DivideQt(benchmark::State& state) {
+    MenuCommandQt(state, DividableMap(static_cast<uint32_t>(state.range(0))), param_menu::Divide);
 }
 BENCHMARK(BM_DivideQt)->Apply(ListSizes);
 
 void BM_AssembleQt(benchmark::State& state) {
-    ShownList shown;
-    const SelectedParamMap map = AssemblableMap(static_cast<uint32_t>(state.range(0)));
-    for (auto _ : state) {
-        state.PauseTiming();
-        shown.bench.Fill(map);
-        Paint(shown.list);
-        state.ResumeTiming();
-        shown.bench.Menu(param_menu::Assemble);
-        Paint(shown.list);
-    }
+    MenuCommandQt(state, AssemblableMap(static_cast<uint32_t>(state.range(0))),
+                  param_menu::Assemble);
 }
 BENCHMARK(BM_AssembleQt)->Apply(ListSizes);
 
