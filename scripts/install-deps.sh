@@ -3,7 +3,8 @@
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev nlohmann-json3-dev libgtest-dev
           qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-translations-l10n libgl-dev
-          iproute2 util-linux)
+          iproute2 util-linux
+          libbenchmark-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,6 +1,8 @@
 #include "config/param_map_commands.h"
 
+#include <algorithm>
 #include <iterator>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -18,33 +20,29 @@ constexpr int PlotColumn = 2;
 /// Item data of a row the list does not have.
 constexpr uint32_t NoRow = 0xFFFFFFFFu;
 
-/// The map after splitting the considered entries into singles, and the keys of those
-/// singles. `considered` is null for every entry.
-struct Expansion {
-    SelectedParamMap Map;
-    std::set<ParamKey> Singles;
-};
-
-Expansion Expand(const SelectedParamMap& map, const ParamPositions* considered) {
-    Expansion out;
+/// Walks `map` in key order and hands `store` (key, setting, single) for what the expansion
+/// stores: the single entries of each considered entry (`considered` null: every entry), the
+/// other entries unchanged. A false from `store` stops the walk; the result is then false.
+template <class Store>
+bool Expand(const SelectedParamMap& map, const ParamPositions* considered, Store store) {
     size_t position = 0;
     for (const auto& [key, setting] : map) {
         if (considered == nullptr || considered->count(position) != 0) {
             for (uint32_t k = 0; k <= key.count; ++k) {
-                const ParamKey single{ParamKeyElement(key, k), 0, 0};
-                out.Map[single] = setting;
-                out.Singles.insert(single);
+                if (!store(ParamKey{ParamKeyElement(key, k), 0, 0}, setting, true))
+                    return false;
             }
-        } else {
-            out.Map[key] = setting;
+        } else if (!store(key, setting, false)) {
+            return false;
         }
         ++position;
     }
-    return out;
+    return true;
 }
 
-/// Keys of the entries whose rows are selected. The menu and the prompts after it run nested
-/// event loops in which the map may be replaced, so a command keeps keys, not positions.
+/// Keys of the entries whose rows are selected, in key order. The menu and the prompts after
+/// it run nested event loops in which the map may be replaced, so a command keeps keys, not
+/// positions.
 std::vector<ParamKey> SelectedKeys(const ITableCtrl& list, const SelectedParamMap& map) {
     ParamPositions positions;
     for (int i = 0; i < list.ItemCount(); ++i) {
@@ -55,20 +53,31 @@ std::vector<ParamKey> SelectedKeys(const ITableCtrl& list, const SelectedParamMa
             positions.insert(data);
     }
     std::vector<ParamKey> keys;
-    for (size_t position : positions) {
-        const auto entry = ParamEntryAt(map, position);
-        if (entry != map.end())
+    auto wanted = positions.begin();
+    size_t position = 0;
+    for (auto entry = map.begin(); entry != map.end() && wanted != positions.end();
+         ++entry, ++position) {
+        if (*wanted == position) {
             keys.push_back(entry->first);
+            ++wanted;
+        }
     }
     return keys;
 }
 
-/// Positions, in the map as it is now, of those keys it still holds.
+/// Positions, in the map as it is now, of those keys (in key order) it still holds.
 ParamPositions PositionsOf(const SelectedParamMap& map, const std::vector<ParamKey>& keys) {
     ParamPositions positions;
-    for (const ParamKey& key : keys) {
-        if (const std::optional<size_t> position = ParamEntryPosition(map, key))
-            positions.insert(*position);
+    auto key = keys.begin();
+    size_t position = 0;
+    for (auto entry = map.begin(); entry != map.end() && key != keys.end();
+         ++entry, ++position) {
+        while (key != keys.end() && *key < entry->first)
+            ++key;
+        if (key != keys.end() && *key == entry->first) {
+            positions.insert(positions.end(), position);
+            ++key;
+        }
     }
     return positions;
 }
@@ -110,11 +119,23 @@ std::optional<ParamKey> KeyOfPick(const std::vector<uint32_t>& codes) {
 }
 
 void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions) {
-    for (auto it = positions.rbegin(); it != positions.rend(); ++it)
-        EraseParamEntryAt(map, *it);
+    // Erasing from the highest position leaves the lower ones in place, so one walk erases the
+    // entries at the positions they had before.
+    auto entry = map.begin();
+    size_t position = 0;
+    for (size_t target : positions) {
+        for (; entry != map.end() && position < target; ++position)
+            ++entry;
+        if (entry == map.end())
+            break;
+        entry = map.erase(entry);
+        ++position;
+    }
 }
 
-bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
+bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, bool* tooMany) {
+    if (tooMany != nullptr)
+        *tooMany = false;
     const ParamPositions* considered = selected.empty() ? nullptr : &selected;
     if (selected.size() == 1) {
         const auto entry = ParamEntryAt(map, *selected.begin());
@@ -122,12 +143,35 @@ bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
             considered = nullptr;
     }
     const size_t before = map.size();
-    map = Expand(map, considered).Map;
+    const size_t limit = std::max(MaxDividedEntries, before);
+    SelectedParamMap divided;
+    const bool fits = Expand(map, considered,
+                             [&](const ParamKey& key, const ParamSetting& setting, bool) {
+                                 divided[key] = setting;
+                                 return divided.size() <= limit;
+                             });
+    if (!fits) {
+        if (tooMany != nullptr)
+            *tooMany = true;
+        return false;
+    }
+    map = std::move(divided);
     return map.size() != before;
 }
 
 bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
-    Expansion expanded = Expand(map, selected.size() <= 1 ? nullptr : &selected);
+    struct Expanded {
+        ParamSetting Setting;
+        bool Single = false; ///< a considered entry yielded the key
+    };
+    std::map<ParamKey, Expanded> expanded;
+    Expand(map, selected.size() <= 1 ? nullptr : &selected,
+           [&](const ParamKey& key, const ParamSetting& setting, bool single) {
+               Expanded& stored = expanded[key];
+               stored.Setting = setting;
+               stored.Single = stored.Single || single;
+               return true;
+           });
     struct Run {
         uint32_t First = 0;
         uint32_t Taken = 0;
@@ -136,9 +180,10 @@ bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected)
     // An open run is kept as such (not marked by a first code of 0), so code 0 joins like any.
     std::optional<Run> run;
     SelectedParamMap joined;
-    for (const auto& [key, setting] : expanded.Map) {
-        if (expanded.Singles.count(key) == 0) {
-            joined[key] = setting;
+    for (const auto& [key, entry] : expanded) {
+        const ParamSetting& setting = entry.Setting;
+        if (!entry.Single) {
+            joined.insert_or_assign(joined.end(), key, setting);
             continue;
         }
         // A run stops at what one entry's 16-bit count can hold.
@@ -153,7 +198,7 @@ bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected)
     }
     if (run)
         InsertParamEntry(run->Taken, run->First, run->Setting, joined);
-    const bool merged = joined.size() != expanded.Map.size();
+    const bool merged = joined.size() != expanded.size();
     map = std::move(joined);
     return merged;
 }
@@ -181,11 +226,14 @@ int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
     case param_menu::Delete:
         DeleteSelected(state, keys);
         break;
-    case param_menu::Divide:
-        if (!DivideParamEntries(state.SelectedParamMap, PositionsOf(state.SelectedParamMap, keys)))
-            prompts.MessageBoxId(ids::NothingToDivide);
+    case param_menu::Divide: {
+        bool tooMany = false;
+        if (!DivideParamEntries(state.SelectedParamMap, PositionsOf(state.SelectedParamMap, keys),
+                                &tooMany))
+            prompts.MessageBoxId(tooMany ? ids::TooManyParams : ids::NothingToDivide);
         RefreshParamTable(state, 0);
         break;
+    }
     case param_menu::Assemble:
         if (!AssembleParamEntries(state.SelectedParamMap,
                                   PositionsOf(state.SelectedParamMap, keys)))

@@ -30,12 +30,19 @@ std::optional<ParamKey> KeyOfPick(const std::vector<uint32_t>& codes);
 /// Erases the entries at `positions`, from the highest; positions past the end are skipped.
 void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions);
 
+/// The most entries a Divide may leave in a map that it grows: eight times what the settings
+/// area holds. A larger map could never be saved, and building it costs gigabytes.
+inline constexpr size_t MaxDividedEntries = 0x10000;
+
 /// Splits the considered entries into single entries; a single that another entry also yields
 /// takes the setting of the later one in key order. Considered: every entry when no row is
 /// selected or the one selected row is a single entry; the one group when it alone is
 /// selected; else the selected entries. Returns false when the map ends with as many entries
-/// as before ("No elements to divide"); the map is rebuilt either way.
-bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected);
+/// as before ("No elements to divide"); the map is rebuilt either way. A Divide that would
+/// leave more than MaxDividedEntries entries, and more than the map has, is refused: false,
+/// the map unchanged and `*tooMany` set (string 155).
+bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected,
+                        bool* tooMany = nullptr);
 
 /// Splits the considered entries into singles (every entry when at most one row is selected),
 /// then joins runs of consecutive codes (code + 1 on the whole 32-bit value) with equal rate

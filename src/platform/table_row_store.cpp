@@ -1,5 +1,7 @@
 #include "platform/table_row_store.h"
 
+#include <algorithm>
+
 namespace {
 constexpr char16_t LineFeed = u'\n';
 constexpr uint32_t NoItemData = 0xFFFFFFFF;
@@ -9,6 +11,17 @@ std::u16string Lowered(std::u16string text) {
         unit = TableRowStore::LowerUnit(unit);
     return text;
 }
+
+/// True when `cell`, lower-cased, begins with `lowered`.
+bool BeginsLowered(std::u16string_view cell, std::u16string_view lowered) {
+    if (cell.size() < lowered.size())
+        return false;
+    for (size_t i = 0; i < lowered.size(); ++i) {
+        if (TableRowStore::LowerUnit(cell[i]) != lowered[i])
+            return false;
+    }
+    return true;
+}
 } // namespace
 
 void TableRowStore::NoteColumnAdded(int index) {
@@ -16,14 +29,9 @@ void TableRowStore::NoteColumnAdded(int index) {
         columnCount_ = index + 1;
 }
 
-void TableRowStore::ResetDrawCursor() {
-    drawCursor_ = current_->begin();
-    drawIndex_ = 0;
-}
-
 void TableRowStore::ClearRows() {
-    current_->clear();
-    ResetDrawCursor();
+    rows_.clear();
+    unordered_ = false;
 }
 
 int TableRowStore::KeyCellOf(int column) const {
@@ -32,17 +40,61 @@ int TableRowStore::KeyCellOf(int column) const {
 }
 
 void TableRowStore::AddRow(const std::u16string& rowText, uint32_t itemData) {
-    // multimap::insert places a key after the equal keys already there.
-    current_->insert({SortKey(rowText, KeyCellOf(SortColumn)), TableRow{rowText, itemData, 0}});
-    ResetDrawCursor();
+    TableRow row{rowText, itemData, 0};
+    const auto [start, length] = KeySpan(row.Text, KeyCellOf(SortColumn));
+    row.KeyStart = static_cast<uint32_t>(start);
+    row.KeyLength = static_cast<uint32_t>(length);
+    // A key below the last one's is put in place when the rows are next read, after any equal
+    // keys already there.
+    if (!rows_.empty() && row.Key() < rows_.back().Key())
+        unordered_ = true;
+    rows_.push_back(std::move(row));
 }
 
-void TableRowStore::RebuildItems() {
-    items_.clear();
+void TableRowStore::Order() const {
+    if (!unordered_)
+        return;
+    std::stable_sort(rows_.begin(), rows_.end(),
+                     [](const TableRow& a, const TableRow& b) { return a.Key() < b.Key(); });
+    unordered_ = false;
+}
+
+const TableRowStore::Store& TableRowStore::CurrentRows() const {
+    Order();
+    return rows_;
+}
+
+bool TableRowStore::RebuildItems() {
+    Order();
+    const bool sameCount = static_cast<size_t>(itemCount_) == rows_.size();
+    itemCount_ = static_cast<int>(rows_.size());
     selection_.clear();
-    items_.reserve(current_->size());
-    for (const auto& [key, row] : *current_)
-        items_.push_back(MakeListItem(row.Text, columnCount_));
+    return sameCount;
+}
+
+std::vector<TableListItem> TableRowStore::Items() const {
+    Order();
+    std::vector<TableListItem> items;
+    const size_t count = std::min(static_cast<size_t>(itemCount_), rows_.size());
+    items.reserve(count);
+    for (size_t i = 0; i < count; ++i)
+        items.push_back(MakeListItem(rows_[i].Text, columnCount_));
+    return items;
+}
+
+bool TableRowStore::ItemText(int index, int column, std::u16string_view& out) const {
+    Order();
+    if (index < 0 || index >= itemCount_ || static_cast<size_t>(index) >= rows_.size() ||
+        column < 0)
+        return false;
+    const std::u16string_view text = rows_[static_cast<size_t>(index)].Text;
+    const size_t firstFeed = text.find(LineFeed);
+    if (column == 0) {
+        out = text.substr(0, firstFeed);
+        return true;
+    }
+    return firstFeed != std::u16string_view::npos && column < columnCount_ &&
+           TerminatedCell(text, column, out);
 }
 
 int TableRowStore::SortByColumn(int column) {
@@ -52,14 +104,15 @@ int TableRowStore::SortByColumn(int column) {
     const int selected = GetSelectedIndex();
     const uint32_t itemData = selected >= 0 ? ItemDataOfRow(selected) : NoItemData;
 
-    Store& previous = *current_;
-    current_ = current_ == &stores_[0] ? &stores_[1] : &stores_[0];
-    current_->clear();
+    // The rows keep their order among equal keys for the new column.
+    Order();
     const int keyCell = KeyCellOf(column);
-    for (auto& [key, row] : previous)
-        current_->insert({SortKey(row.Text, keyCell), std::move(row)});
-    previous.clear();
-    ResetDrawCursor();
+    for (TableRow& row : rows_) {
+        const auto [start, length] = KeySpan(row.Text, keyCell);
+        row.KeyStart = static_cast<uint32_t>(start);
+        row.KeyLength = static_cast<uint32_t>(length);
+    }
+    unordered_ = true;
     RebuildItems();
 
     if (selected >= 0 && static_cast<int32_t>(itemData) >= 0)
@@ -68,11 +121,10 @@ int TableRowStore::SortByColumn(int column) {
 }
 
 int TableRowStore::FindItemData(uint32_t itemData) const {
-    int index = 0;
-    for (const auto& [key, row] : *current_) {
-        if (row.ItemData == itemData)
-            return index;
-        ++index;
+    Order();
+    for (size_t index = 0; index < rows_.size(); ++index) {
+        if (rows_[index].ItemData == itemData)
+            return static_cast<int>(index);
     }
     return -1;
 }
@@ -89,11 +141,10 @@ int TableRowStore::SelectByItemData(uint32_t itemData) {
 uint32_t TableRowStore::ItemDataOfRow(int n) const {
     if (n < 0)
         n = 0;
-    if (static_cast<size_t>(n) >= current_->size())
+    if (static_cast<size_t>(n) >= rows_.size())
         return NoItemData;
-    auto it = current_->begin();
-    std::advance(it, n);
-    return it->second.ItemData;
+    Order();
+    return rows_[static_cast<size_t>(n)].ItemData;
 }
 
 void TableRowStore::SetSelected(int index, bool selected) {
@@ -118,20 +169,11 @@ bool TableRowStore::UpdateSelectedRow() {
 }
 
 uint32_t TableRowStore::RowColourOfItem(int k) {
-    if (current_->empty())
+    if (rows_.empty())
         return 0;
-    if (drawIndex_ != k || drawCursor_ == current_->end()) {
-        drawCursor_ = current_->begin();
-        drawIndex_ = 0;
-        for (int step = 0; step < k && drawCursor_ != current_->end(); ++step)
-            ++drawCursor_;
-        if (drawCursor_ == current_->end())
-            drawCursor_ = current_->begin();
-    }
-    const uint32_t colour = drawCursor_->second.RowColour;
-    ++drawCursor_;
-    drawIndex_ = k + 1;
-    return colour;
+    Order();
+    const size_t row = k >= 0 && static_cast<size_t>(k) < rows_.size() ? static_cast<size_t>(k) : 0;
+    return rows_[row].RowColour;
 }
 
 TypeAheadState& TableRowStore::ProcessTypeAhead() {
@@ -158,15 +200,14 @@ TypeAheadResult TableRowStore::TypeAhead(char16_t ch, uint32_t now) {
     }
 
     TypeAheadResult result;
-    int index = 0;
-    for (const auto& [key, row] : *current_) {
-        std::u16string cell;
-        if (index >= start && TerminatedCell(row.Text, SearchCell, cell) &&
-            Lowered(cell).compare(0, state.Text.size(), state.Text) == 0) {
-            result.Found = index;
+    Order();
+    const std::u16string_view typed = state.Text;
+    for (size_t index = static_cast<size_t>(start); index < rows_.size(); ++index) {
+        std::u16string_view cell;
+        if (TerminatedCell(rows_[index].Text, SearchCell, cell) && BeginsLowered(cell, typed)) {
+            result.Found = static_cast<int>(index);
             break;
         }
-        ++index;
     }
     if (result.Found < 0)
         return result;
@@ -175,36 +216,50 @@ TypeAheadResult TableRowStore::TypeAhead(char16_t ch, uint32_t now) {
     return result;
 }
 
-std::u16string TableRowStore::SortKey(const std::u16string& rowText, int cell) {
-    if (rowText.find(LineFeed) == std::u16string::npos)
-        return rowText;
+std::pair<size_t, size_t> TableRowStore::KeySpan(std::u16string_view rowText, int cell) {
+    if (rowText.find(LineFeed) == std::u16string_view::npos)
+        return {0, rowText.size()};
     size_t start = 0;
     for (int k = 0; k < cell; ++k) {
         const size_t end = rowText.find(LineFeed, start);
-        if (end == std::u16string::npos)
-            return {};
+        if (end == std::u16string_view::npos)
+            return {0, 0};
         start = end + 1;
     }
     if (start >= rowText.size())
-        return {};
+        return {0, 0};
     const size_t end = rowText.find(LineFeed, start);
-    return end == std::u16string::npos ? rowText.substr(start) : rowText.substr(start, end - start);
+    return {start, end == std::u16string_view::npos ? rowText.size() - start : end - start};
 }
 
-bool TableRowStore::TerminatedCell(const std::u16string& rowText, int cell, std::u16string& out) {
+std::u16string TableRowStore::SortKey(const std::u16string& rowText, int cell) {
+    const auto [start, length] = KeySpan(rowText, cell);
+    return rowText.substr(start, length);
+}
+
+bool TableRowStore::TerminatedCell(std::u16string_view rowText, int cell,
+                                   std::u16string_view& out) {
     if (cell < 0)
         return false;
     size_t start = 0;
     for (int k = 0; k < cell; ++k) {
         const size_t end = rowText.find(LineFeed, start);
-        if (end == std::u16string::npos)
+        if (end == std::u16string_view::npos)
             return false;
         start = end + 1;
     }
     const size_t end = rowText.find(LineFeed, start);
-    if (end == std::u16string::npos)
+    if (end == std::u16string_view::npos)
         return false;
     out = rowText.substr(start, end - start);
+    return true;
+}
+
+bool TableRowStore::TerminatedCell(const std::u16string& rowText, int cell, std::u16string& out) {
+    std::u16string_view view;
+    if (!TerminatedCell(std::u16string_view(rowText), cell, view))
+        return false;
+    out = view;
     return true;
 }
 
@@ -217,9 +272,9 @@ TableListItem TableRowStore::MakeListItem(const std::u16string& rowText, int col
     }
     // A row whose first cell is empty still shows its other cells in their columns.
     item.Label = rowText.substr(0, firstFeed);
-    std::u16string cell;
+    std::u16string_view cell;
     for (int column = 1; column < columnCount && TerminatedCell(rowText, column, cell); ++column)
-        item.SubItems.push_back(cell);
+        item.SubItems.emplace_back(cell);
     return item;
 }
 

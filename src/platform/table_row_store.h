@@ -3,6 +3,8 @@
 #include <map>
 #include <set>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 /// One row of the parameter list: its cells, each followed by a line feed, the owner's item
@@ -11,6 +13,13 @@ struct TableRow {
     std::u16string Text;
     uint32_t ItemData = 0;
     uint32_t RowColour = 0;
+    /// Where the sort key for the current sort column lies in Text.
+    uint32_t KeyStart = 0;
+    uint32_t KeyLength = 0;
+
+    std::u16string_view Key() const {
+        return std::u16string_view(Text).substr(KeyStart, KeyLength);
+    }
 };
 
 /// What the list shows for one row: the label of column 0 and the texts of columns 1, 2, ...
@@ -37,15 +46,15 @@ struct TypeAheadResult {
     bool SelectionChanged = false;
 };
 
-/// The rows of the parameter list, independent of any window: two stores ordered by the sort
-/// key of each row (only one is current), the list items last built from the current store, the
-/// selection as a set of list indexes, and the type-ahead search. The list widget and the
-/// in-memory list of the tests both keep their rows here.
+/// The rows of the parameter list, independent of any window: the rows in the order of their
+/// sort keys, the number of list items last built from them, the selection as a set of list
+/// indexes, and the type-ahead search. The list widget and the in-memory list of the tests both
+/// keep their rows here. Every row is found by its index in constant time.
 class TableRowStore {
 public:
-    /// Keys are compared as UTF-16 units (no locale, no case folding); rows with equal keys
-    /// keep the order in which they were inserted.
-    using Store = std::multimap<std::u16string, TableRow>;
+    /// Rows in store order. Keys are compared as UTF-16 units (no locale, no case folding);
+    /// rows with equal keys keep the order in which they were inserted.
+    using Store = std::vector<TableRow>;
 
     /// Keys later than this many milliseconds after the previous one start a new search.
     static constexpr uint32_t TypeAheadRestartMs = 2000;
@@ -53,7 +62,6 @@ public:
     static constexpr uint32_t SelectedRowBackground = 0xFFCA95;
 
     TableRowStore() = default;
-    // The current-store pointer and the draw cursor point into this object.
     TableRowStore(const TableRowStore&) = delete;
     TableRowStore& operator=(const TableRowStore&) = delete;
 
@@ -75,7 +83,9 @@ public:
     /// Inserts a black row under the key taken from `rowText`, after any rows with an equal key.
     void AddRow(const std::u16string& rowText, uint32_t itemData);
     /// Makes the list items from the current store, in store order; no item is selected.
-    void RebuildItems();
+    /// Returns true when the rows are as many as the items were, so that a view whose items
+    /// read their texts from the rows keeps its items.
+    bool RebuildItems();
     /// Makes `column` the sort column: the rows move, in their order, into the other store under
     /// their keys for it, the items are rebuilt, and the row that was the first selected one is
     /// selected again by its item data (unless that is negative as a signed number). Returns
@@ -92,11 +102,15 @@ public:
     /// Item data of row n of the current store (n <= 0: the first row); 0xFFFFFFFF when n is
     /// not below the number of rows.
     uint32_t ItemDataOfRow(int n) const;
-    size_t RowCount() const { return current_->size(); }
-    const Store& CurrentRows() const { return *current_; }
+    size_t RowCount() const { return rows_.size(); }
+    const Store& CurrentRows() const;
 
-    const std::vector<TableListItem>& Items() const { return items_; }
-    int ItemCount() const { return static_cast<int>(items_.size()); }
+    /// The list items, made from the rows (each with ListItem).
+    std::vector<TableListItem> Items() const;
+    int ItemCount() const { return itemCount_; }
+    /// Text of column `column` of list item `index`: the label for column 0, a terminated cell
+    /// for the columns below ColumnCount; false for an empty column or an item without a row.
+    bool ItemText(int index, int column, std::u16string_view& out) const;
 
     // Selection of the list items.
     bool IsSelected(int index) const { return selection_.count(index) != 0; }
@@ -109,9 +123,8 @@ public:
     /// SelectedRow := GetSelectedIndex; true when that changed it.
     bool UpdateSelectedRow();
 
-    /// Text colour for painting list item `k`. Painting items in increasing order costs one step
-    /// of the store per item; an index past the last row reads the first row. Black when the
-    /// store is empty.
+    /// Text colour for painting list item `k`, read from row k in constant time; an index past
+    /// the last row reads the first row. Black when the store is empty.
     uint32_t RowColourOfItem(int k);
 
     /// One typed character at tick `now`: continues the search within 2000 ms of the previous
@@ -126,6 +139,7 @@ public:
     /// empty when the cell starts at or past the end.
     static std::u16string SortKey(const std::u16string& rowText, int cell);
     /// Cell `cell` of `rowText` when it ends with its line feed; false when it does not.
+    static bool TerminatedCell(std::u16string_view rowText, int cell, std::u16string_view& out);
     static bool TerminatedCell(const std::u16string& rowText, int cell, std::u16string& out);
     /// The list item of a row shown with `columnCount` columns: cell 0 is the label (the whole
     /// text when it has no line feed) and cells 1, 2, ... fill the other columns up to the
@@ -136,14 +150,17 @@ public:
     static char16_t LowerUnit(char16_t ch);
 
 private:
+    /// Start and length of the sort key of `rowText` for key cell `cell` (see SortKey).
+    static std::pair<size_t, size_t> KeySpan(std::u16string_view rowText, int cell);
     int KeyCellOf(int column) const;
-    void ResetDrawCursor();
+    /// Brings rows added out of key order into place (a stable sort keeps equal keys in the
+    /// order they were added).
+    void Order() const;
 
-    Store stores_[2];
-    Store* current_ = &stores_[0];
-    Store::iterator drawCursor_ = stores_[0].begin();
-    int drawIndex_ = 0;
+    // Rows are appended by AddRow and ordered when they are next read.
+    mutable Store rows_;
+    mutable bool unordered_ = false;
+    int itemCount_ = 0;
     int columnCount_ = 0;
-    std::vector<TableListItem> items_;
     std::set<int> selection_;
 };

@@ -10,6 +10,9 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
+#include <set>
+#include <string_view>
+
 #include "platform/table_notices.h"
 #include "platform/table_styles.h"
 #include "ui/qt_services.h"
@@ -58,11 +61,43 @@ private:
     mutable QColor lastColour_;
 };
 
+QString ViewToQString(std::u16string_view text) {
+    return QString(reinterpret_cast<const QChar*>(text.data()),
+                   static_cast<qsizetype>(text.size()));
+}
+
 const IClock& ProgramClock() {
     static const QtClock clock;
     return clock;
 }
 } // namespace
+
+/// List item `index`: its texts are read from the store's row when the view asks for them, so
+/// an item holds no copy of them, and a rebuild with as many rows keeps the items.
+class CTableCtrl::RowItem : public QTreeWidgetItem {
+public:
+    RowItem(const CTableCtrl& table, int index)
+        : QTreeWidgetItem(QTreeWidgetItem::UserType), table_(table), index_(index) {}
+
+    QVariant data(int column, int role) const override {
+        if (role == Qt::DisplayRole || role == Qt::EditRole) {
+            std::u16string_view text;
+            if (table_.store_.ItemText(index_, column, text))
+                return ViewToQString(text);
+            return {};
+        }
+        // The first column is always left-aligned, as in the platform's report view.
+        if (role == Qt::TextAlignmentRole && column > 0 &&
+            static_cast<size_t>(column) < table_.alignments_.size() &&
+            (table_.alignments_[static_cast<size_t>(column)] & AlignRightBit))
+            return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
+        return QTreeWidgetItem::data(column, role);
+    }
+
+private:
+    const CTableCtrl& table_;
+    int index_;
+};
 
 CTableCtrl::CTableCtrl(QWidget* parent) : QTreeWidget(parent) {
     setRootIsDecorated(false);
@@ -107,28 +142,26 @@ void CTableCtrl::AddRow(const std::u16string& rowText, uint32_t itemData) {
 }
 
 void CTableCtrl::RebuildItems() {
-    store_.RebuildItems();
-    RebuildView();
+    RebuildView(store_.RebuildItems());
 }
 
-void CTableCtrl::RebuildView() {
+void CTableCtrl::RebuildView(bool keepItems) {
     showingStoreSelection_ = true;
-    clear();
-    QList<QTreeWidgetItem*> items;
-    items.reserve(store_.ItemCount());
-    for (const TableListItem& row : store_.Items()) {
-        auto* item = new QTreeWidgetItem;
-        item->setText(0, ToQString(row.Label));
-        for (size_t j = 0; j < row.SubItems.size(); ++j)
-            item->setText(static_cast<int>(j) + 1, ToQString(row.SubItems[j]));
-        // The first column is always left-aligned, as in the platform's report view.
-        for (size_t j = 1; j < alignments_.size(); ++j) {
-            if (alignments_[j] & AlignRightBit)
-                item->setTextAlignment(static_cast<int>(j), Qt::AlignRight | Qt::AlignVCenter);
-        }
-        items.append(item);
+    if (keepItems && topLevelItemCount() == store_.ItemCount()) {
+        // The items read the new rows; the view is left as a list made afresh would be.
+        selectionModel()->clearSelection();
+        selectionModel()->clearCurrentIndex();
+        verticalScrollBar()->setValue(0);
+        horizontalScrollBar()->setValue(0);
+        viewport()->update();
+    } else {
+        clear();
+        QList<QTreeWidgetItem*> items;
+        items.reserve(store_.ItemCount());
+        for (int i = 0; i < store_.ItemCount(); ++i)
+            items.append(new RowItem(*this, i));
+        addTopLevelItems(items);
     }
-    addTopLevelItems(items);
     showingStoreSelection_ = false;
 }
 
@@ -136,7 +169,7 @@ void CTableCtrl::SortByColumn(int column) {
     if (column == store_.SortColumn)
         return;
     const int reselected = store_.SortByColumn(column);
-    RebuildView();
+    RebuildView(true);
     ShowSelectedRow(reselected);
 }
 
@@ -179,10 +212,15 @@ void CTableCtrl::CentreRow() {
 
 void CTableCtrl::ShowStoreSelection() {
     showingStoreSelection_ = true;
+    // One range per run of consecutive rows: the selection model's cost grows with its ranges.
     QItemSelection selection;
-    for (int index : store_.Selection()) {
-        const QModelIndex row = model()->index(index, 0);
-        selection.select(row, row);
+    const std::set<int>& rows = store_.Selection();
+    for (auto it = rows.begin(); it != rows.end();) {
+        const int first = *it;
+        int last = first;
+        for (++it; it != rows.end() && *it == last + 1; ++it)
+            last = *it;
+        selection.select(model()->index(first, 0), model()->index(last, 0));
     }
     selectionModel()->select(selection,
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
@@ -193,8 +231,11 @@ void CTableCtrl::TakeViewSelection() {
     if (showingStoreSelection_)
         return;
     store_.ClearSelection();
-    for (const QModelIndex& row : selectionModel()->selectedRows())
-        store_.SetSelected(row.row(), true);
+    // Rows are selected whole, so each range of the selection is a run of selected rows.
+    for (const QItemSelectionRange& range : selectionModel()->selection()) {
+        for (int row = range.top(); row <= range.bottom(); ++row)
+            store_.SetSelected(row, true);
+    }
 }
 
 void CTableCtrl::ScrollToRow(int index) {

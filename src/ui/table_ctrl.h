@@ -76,8 +76,10 @@ protected:
                  const QModelIndex& index) const override;
 
 private:
-    /// Makes the view's items from the store's list items.
-    void RebuildView();
+    class RowItem;
+    /// Makes the view's items for the store's list items; with `keepItems`, items already there
+    /// for as many rows are kept and show the rows now in their places.
+    void RebuildView(bool keepItems);
     void OnHeaderItemClick(int section);
     void PostNotice(int notice, int wParam, int lParam);
     void SendSelectionChanged();

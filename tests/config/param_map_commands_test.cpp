@@ -218,6 +218,29 @@ TEST_F(ParamMapHandlersTest, AddStoresTheNewKeyAndRefusesOneAlreadyThere) {
     EXPECT_EQ(table.SelectedItemData(), (std::vector<uint32_t>{4})) << "the new single's row";
 }
 
+TEST_F(ParamMapHandlersTest, DivideBeyond65536EntriesIsRefusedAndChangesNothing) {
+    // 16 groups of 4096 codes divide into exactly 65536 singles; one more single is too many.
+    Map groups;
+    for (uint32_t g = 0; g < 16; ++g)
+        groups[{C + g * 0x1000, 0xFFF, 1}] = S;
+    Map tooMany = groups;
+    tooMany[{C + 0x20000, 0, 0}] = T;
+    f.Prompts.MenuAnswers = {param_menu::Divide, param_menu::Divide};
+
+    f.State.SelectedParamMap = tooMany;
+    Show();
+    OnParamListMenu(f.State, 0, 0);
+    EXPECT_EQ(f.Prompts.Texts(), (std::vector<std::u16string>{u"#155"}));
+    EXPECT_EQ(f.State.SelectedParamMap, tooMany);
+
+    f.Prompts.Boxes.clear();
+    f.State.SelectedParamMap = groups;
+    Show();
+    OnParamListMenu(f.State, 0, 0);
+    EXPECT_TRUE(f.Prompts.Texts().empty());
+    EXPECT_EQ(f.State.SelectedParamMap.size(), MaxDividedEntries);
+}
+
 TEST_F(ParamMapHandlersTest, DivideAndAssembleReportWhenNothingChanges) {
     f.State.SelectedParamMap = {{{C, 0, 0}, S}, {{C + 5, 0, 0}, S}};
     Show();

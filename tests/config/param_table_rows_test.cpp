@@ -49,7 +49,7 @@ protected:
     std::u16string Name(uint32_t code) { return ParamDisplayName(desc, layout, code, u"Hz"); }
     std::vector<std::u16string> RowTexts() const {
         std::vector<std::u16string> texts;
-        for (const auto& [key, row] : table.Store.CurrentRows())
+        for (const TableRow& row : table.Store.CurrentRows())
             texts.push_back(row.Text);
         return texts;
     }
