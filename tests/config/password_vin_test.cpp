@@ -134,6 +134,7 @@ TEST(VinTextTest, ReadsHexadecimalAsPercentXDoesAndRefusesZeroAndOverlongNumbers
         {u"  ", std::nullopt},
         {u"100000000", std::nullopt},
         {u"-1", std::nullopt},
+        {u"+1A2B", std::nullopt},
         {u"\u0661", std::nullopt},
     };
     for (const auto& [text, vin] : cases) {
