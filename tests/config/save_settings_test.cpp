@@ -475,9 +475,8 @@ TEST_F(SaveSettingsTest, DescriptorOfFifteenBlocksIsWrittenAndOneByteMoreIsRefus
 }
 
 TEST_F(SaveSettingsTest, NoDescriptorIsBuiltForATypeThatDoesNotDecode) {
-    // Described with every code the image needs, but with more family-"L" items than a
-    // description can give bands to: its selection showed string 133 and kept the earlier
-    // type's descriptor.
+    // Described with every code the image needs, but with more family-"L" items than a code
+    // can address: its selection showed string 133 and kept the earlier type's descriptor.
     TelemetryDescriptor undecodable = TelemetryDescriptorMap[Type];
     undecodable.LItemCount = MaxLItemCount + 1;
     TelemetryDescriptorMap[UndescribedType] = undecodable;
