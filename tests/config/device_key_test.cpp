@@ -10,6 +10,7 @@
 
 #include "config/device_key.h"
 #include "config/write_preconditions.h"
+#include "platform/string_ids.h"
 #include "support/temp_folder.h"
 #include "support/write_start_checks.h"
 
@@ -244,7 +245,7 @@ TEST_F(DeviceKeyWriteTest, StopsWithTheirMessagesAndLeaveTheQueue) {
 
         OnWriteDeviceKey(f.State);
 
-        std::vector<std::u16string> boxes{AbortWriteQuestionText};
+        std::vector<std::u16string> boxes{StringIdText(ids::AbortWriteQuestion)};
         boxes.insert(boxes.end(), c.Boxes.begin(), c.Boxes.end());
         EXPECT_EQ(f.Prompts.Texts(), boxes);
         EXPECT_EQ(f.Prompts.OpenFileRequests.size(), c.FilesAsked);
