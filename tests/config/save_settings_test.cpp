@@ -121,6 +121,20 @@ protected:
         return page.value_or(SettingsPage{});
     }
 
+    /// A complete manual address setting with the fields of control `id` replaced.
+    static std::function<void(DialogFixture&)> ManualWith(int id, std::array<int, 4> fields) {
+        return [=](DialogFixture& d) {
+            FakeControls& c = d.Controls;
+            c.SetCheck(ctl::AddressModeAuto, 0);
+            c.SetCheck(ctl::AddressModeManual, 1);
+            c.SetFields(ctl::IpAddress, {10, 0, 0, 2});
+            c.SetFields(ctl::SubnetMask, {255, 255, 255, 0});
+            c.SetFields(ctl::DefaultGateway, {10, 0, 0, 1});
+            c.SetFields(ctl::DnsServer, {10, 0, 0, 1});
+            c.SetFields(id, fields);
+        };
+    }
+
     void ExpectNothingQueued() const {
         EXPECT_TRUE(f->State.WriteQueue.empty());
         EXPECT_EQ(f->State.LastWriteSendTick, 0u);
@@ -182,19 +196,6 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         std::function<void(DialogFixture&)> Change;
         int Expected;
     };
-    // A complete manual address setting with the fields of control `id` replaced.
-    auto manualWith = [](int id, std::array<int, 4> fields) {
-        return [=](DialogFixture& d) {
-            FakeControls& c = d.Controls;
-            c.SetCheck(ctl::AddressModeAuto, 0);
-            c.SetCheck(ctl::AddressModeManual, 1);
-            c.SetFields(ctl::IpAddress, {10, 0, 0, 2});
-            c.SetFields(ctl::SubnetMask, {255, 255, 255, 0});
-            c.SetFields(ctl::DefaultGateway, {10, 0, 0, 1});
-            c.SetFields(ctl::DnsServer, {10, 0, 0, 1});
-            c.SetFields(id, fields);
-        };
-    };
     const Case cases[] = {
         {"empty MAC, as a reset form has it",
          [](DialogFixture& d) { d.Controls.SetWindowText(ctl::MacText, u""); }, ids::WrongMac},
@@ -211,14 +212,14 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
          ids::WrongPolarization},
         {"no range", [](DialogFixture& d) { d.Controls.SetCheck(ctl::RangeR2, 0); },
          ids::WrongRange},
-        {"manual address with a blank field", manualWith(ctl::IpAddress, {10, 0, -1, 2}),
+        {"manual address with a blank field", ManualWith(ctl::IpAddress, {10, 0, -1, 2}),
          ids::WrongIpAddress},
         {"neither address radio and a blank address",
          [](DialogFixture& d) { d.Controls.SetCheck(ctl::AddressModeAuto, 0); },
          ids::WrongIpAddress},
-        {"mask 0", manualWith(ctl::SubnetMask, {0, 0, 0, 0}), ids::WrongNetworkMask},
-        {"gateway incomplete", manualWith(ctl::DefaultGateway, {10, 0, 0, -1}), ids::WrongGateway},
-        {"DNS 0", manualWith(ctl::DnsServer, {0, 0, 0, 0}), ids::WrongDns},
+        {"mask 0", ManualWith(ctl::SubnetMask, {0, 0, 0, 0}), ids::WrongNetworkMask},
+        {"gateway incomplete", ManualWith(ctl::DefaultGateway, {10, 0, 0, -1}), ids::WrongGateway},
+        {"DNS 0", ManualWith(ctl::DnsServer, {0, 0, 0, 0}), ids::WrongDns},
         {"NTP blank", [](DialogFixture& d) { d.Controls.SetCheck(ctl::NtpAutoCheck, 0); },
          ids::WrongNtp},
         {"server without a dot",
@@ -277,6 +278,126 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         OnSaveSettings(f->State);
         EXPECT_EQ(f->Prompts.Texts(),
                   (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion), Shown(c.Expected)}));
+        ExpectNothingQueued();
+    }
+}
+
+TEST_F(SaveSettingsTest, OfTwoFailedChecksTheEarlierOneIsShown) {
+    struct Case {
+        const char* Name;
+        std::function<void(DialogFixture&)> Change;
+        int Expected;
+    };
+    auto tooManyParams = [](DialogFixture& d) {
+        d.State.SelectedParamMap = {{{Band, 8160, 2}, {1, 0}}};
+    };
+    const Case cases[] = {
+        {"bad MAC, no polarization",
+         [](DialogFixture& d) {
+             d.Controls.SetWindowText(ctl::MacText, u"00:11");
+             d.Controls.SetCheck(ctl::PolarizationOn, 0);
+         },
+         ids::WrongMac},
+        {"no polarization, no range",
+         [](DialogFixture& d) {
+             d.Controls.SetCheck(ctl::PolarizationOn, 0);
+             d.Controls.SetCheck(ctl::RangeR2, 0);
+         },
+         ids::WrongPolarization},
+        {"no range, blank manual address",
+         [](DialogFixture& d) {
+             d.Controls.SetCheck(ctl::RangeR2, 0);
+             ManualWith(ctl::IpAddress, {-1, -1, -1, -1})(d);
+         },
+         ids::WrongRange},
+        {"blank address field, mask 0",
+         [](DialogFixture& d) {
+             ManualWith(ctl::IpAddress, {10, -1, 0, 2})(d);
+             d.Controls.SetFields(ctl::SubnetMask, {0, 0, 0, 0});
+         },
+         ids::WrongIpAddress},
+        {"mask 0, gateway 0",
+         [](DialogFixture& d) {
+             ManualWith(ctl::SubnetMask, {0, 0, 0, 0})(d);
+             d.Controls.SetFields(ctl::DefaultGateway, {0, 0, 0, 0});
+         },
+         ids::WrongNetworkMask},
+        {"gateway 0, DNS 0",
+         [](DialogFixture& d) {
+             ManualWith(ctl::DefaultGateway, {0, 0, 0, 0})(d);
+             d.Controls.SetFields(ctl::DnsServer, {0, 0, 0, 0});
+         },
+         ids::WrongGateway},
+        {"DNS 0, NTP blank",
+         [](DialogFixture& d) {
+             ManualWith(ctl::DnsServer, {0, 0, 0, 0})(d);
+             d.Controls.SetCheck(ctl::NtpAutoCheck, 0);
+         },
+         ids::WrongDns},
+        {"NTP blank, server without a dot",
+         [](DialogFixture& d) {
+             d.Controls.SetCheck(ctl::NtpAutoCheck, 0);
+             d.Controls.SetWindowText(ctl::ServerEdit, u"localhost");
+         },
+         ids::WrongNtp},
+        {"server without a dot, type 0",
+         [this](DialogFixture& d) {
+             d.Controls.SetWindowText(ctl::ServerEdit, u"localhost");
+             SelectType(0);
+         },
+         ids::WrongServerAddress},
+        {"non-ASCII and too long host name, type 0",
+         [this](DialogFixture& d) {
+             d.Controls.SetWindowText(ctl::ServerEdit, u"höst." + std::u16string(200, u'a'));
+             SelectType(0);
+         },
+         ids::WrongServerCharacter},
+        {"label sequence too long, type 0",
+         [this](DialogFixture& d) {
+             d.Controls.SetWindowText(ctl::ServerEdit, u"a." + std::u16string(200, u'b'));
+             SelectType(0);
+         },
+         ids::ServerAddressTooLong},
+        {"type 0, too many parameters",
+         [&](DialogFixture& d) {
+             SelectType(0);
+             tooManyParams(d);
+         },
+         ids::NoSensorType},
+        {"frame without start/stop or polarization, polarization on",
+         [this](DialogFixture&) { SelectType(NoStartStopType); }, ids::NoStartStopInTele},
+        {"polarization off and range R1 on a frame without them",
+         [this](DialogFixture& d) {
+             SelectType(BareType);
+             d.Controls.SetCheck(ctl::PolarizationOn, 0);
+             d.Controls.SetCheck(ctl::PolarizationOff, 1);
+             d.Controls.SetCheck(ctl::RangeR2, 0);
+             d.Controls.SetCheck(ctl::RangeR1, 1);
+         },
+         ids::NoPolarizationInTele},
+        {"range R1 on a frame without it, too many parameters",
+         [&](DialogFixture& d) {
+             SelectType(BareType);
+             d.Controls.SetCheck(ctl::PolarizationOn, 0);
+             d.Controls.SetCheck(ctl::PolarizationOutOfControl, 1);
+             d.Controls.SetCheck(ctl::RangeR2, 0);
+             d.Controls.SetCheck(ctl::RangeR1, 1);
+             tooManyParams(d);
+         },
+         ids::NoRangeInTele},
+        {"too many parameters, no adapter chosen",
+         [&](DialogFixture& d) {
+             tooManyParams(d);
+             d.Controls.ComboSetCurSel(ctl::DeviceAddressCombo, -1);
+         },
+         ids::TooManyParams},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Reset();
+        c.Change(*f);
+        OnSaveSettings(f->State);
+        EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{Shown(c.Expected)});
         ExpectNothingQueued();
     }
 }
