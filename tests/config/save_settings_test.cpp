@@ -101,6 +101,16 @@ protected:
         ApplyTeleDescToDevice(s.ChannelLayout, s.DeviceParamLayout, s.CurrentDescriptor);
     }
 
+    /// The type whose frame lacks polarization, range and 0x502C, with the polarization radio
+    /// `polarization` and the range radio `range` set in place of the form's.
+    void SelectBareType(int polarization, int range) {
+        SelectType(BareType);
+        f->Controls.SetCheck(ctl::PolarizationOn, 0);
+        f->Controls.SetCheck(ctl::RangeR2, 0);
+        f->Controls.SetCheck(polarization, 1);
+        f->Controls.SetCheck(range, 1);
+    }
+
     /// An unfinished earlier write that the user agrees to abort.
     void QueueEarlierJob() {
         WriteJob job;
@@ -254,20 +264,10 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         {"frame without start/stop", [this](DialogFixture&) { SelectType(NoStartStopType); },
          ids::NoStartStopInTele},
         {"polarization off, frame without it",
-         [this](DialogFixture& d) {
-             SelectType(BareType);
-             d.Controls.SetCheck(ctl::PolarizationOn, 0);
-             d.Controls.SetCheck(ctl::PolarizationOff, 1);
-         },
+         [this](DialogFixture&) { SelectBareType(ctl::PolarizationOff, ctl::RangeOutOfControl); },
          ids::NoPolarizationInTele},
         {"range R1, frame without it",
-         [this](DialogFixture& d) {
-             SelectType(BareType);
-             d.Controls.SetCheck(ctl::PolarizationOn, 0);
-             d.Controls.SetCheck(ctl::PolarizationOutOfControl, 1);
-             d.Controls.SetCheck(ctl::RangeR2, 0);
-             d.Controls.SetCheck(ctl::RangeR1, 1);
-         },
+         [this](DialogFixture&) { SelectBareType(ctl::PolarizationOutOfControl, ctl::RangeR1); },
          ids::NoRangeInTele},
     };
     for (const Case& c : cases) {
@@ -367,21 +367,11 @@ TEST_F(SaveSettingsTest, OfTwoFailedChecksTheEarlierOneIsShown) {
         {"frame without start/stop or polarization, polarization on",
          [this](DialogFixture&) { SelectType(NoStartStopType); }, ids::NoStartStopInTele},
         {"polarization off and range R1 on a frame without them",
-         [this](DialogFixture& d) {
-             SelectType(BareType);
-             d.Controls.SetCheck(ctl::PolarizationOn, 0);
-             d.Controls.SetCheck(ctl::PolarizationOff, 1);
-             d.Controls.SetCheck(ctl::RangeR2, 0);
-             d.Controls.SetCheck(ctl::RangeR1, 1);
-         },
+         [this](DialogFixture&) { SelectBareType(ctl::PolarizationOff, ctl::RangeR1); },
          ids::NoPolarizationInTele},
         {"range R1 on a frame without it, too many parameters",
          [&](DialogFixture& d) {
-             SelectType(BareType);
-             d.Controls.SetCheck(ctl::PolarizationOn, 0);
-             d.Controls.SetCheck(ctl::PolarizationOutOfControl, 1);
-             d.Controls.SetCheck(ctl::RangeR2, 0);
-             d.Controls.SetCheck(ctl::RangeR1, 1);
+             SelectBareType(ctl::PolarizationOutOfControl, ctl::RangeR1);
              tooManyParams(d);
          },
          ids::NoRangeInTele},
@@ -475,11 +465,7 @@ TEST_F(SaveSettingsTest, PassingFormsEncodeWhatTheyHold) {
          }},
         {"uncontrolled polarization and range pass on a frame without them",
          [this](DialogFixture& d) {
-             SelectType(BareType);
-             d.Controls.SetCheck(ctl::PolarizationOn, 0);
-             d.Controls.SetCheck(ctl::PolarizationOutOfControl, 1);
-             d.Controls.SetCheck(ctl::RangeR2, 0);
-             d.Controls.SetCheck(ctl::RangeOutOfControl, 1);
+             SelectBareType(ctl::PolarizationOutOfControl, ctl::RangeOutOfControl);
              d.State.SelectedParamMap = {{{Band + 9, 0, 0}, {5, 0}}};
          },
          [](const SettingsPage& p) {
