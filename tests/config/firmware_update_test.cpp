@@ -152,7 +152,8 @@ TEST_F(FirmwareUpdateTest, FileCutWhileThePasswordIsAskedIsNotWrittenPaddedWithZ
 
     OnUpdateFirmware(f.State);
 
-    EXPECT_EQ(prompts.Texts(), (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion), u"#129"}));
+    EXPECT_EQ(prompts.Texts(),
+              (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion), u"#129"}));
     ExpectEarlierWriteKept(f);
 }
 

@@ -114,7 +114,8 @@ TEST_F(ChangePasswordTest, StopsWithTheirMessagesAndLeaveTheQueue) {
     f.Prompts.PasswordAnswers.clear();
     Answer(u"current", u"new", u"new");
     OnChangeDevicePassword(f.State);
-    EXPECT_EQ(f.Prompts.Texts(), std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
+    EXPECT_EQ(f.Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
     EXPECT_EQ(f.Prompts.PasswordAnswers.size(), 1u);
     ExpectEarlierWriteKept(f);
 }

@@ -192,7 +192,8 @@ TEST_F(SaveSettingsTest, OldFirmwareQueuesTheImageAloneAndProbesTheChosenAdapter
     expected.ModelWord2 = ModelWord2;
     EXPECT_EQ(SavedPage(), expected);
 
-    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
+    EXPECT_EQ(f->Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
     EXPECT_EQ(f->State.LastWriteSendTick, 0u);
     EXPECT_EQ(f->State.VinProbePending.load(), 1u);
     EXPECT_EQ(f->State.VinProbeTick, 50000u);
@@ -277,7 +278,8 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         c.Change(*f);
         OnSaveSettings(f->State);
         EXPECT_EQ(f->Prompts.Texts(),
-                  (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion), Shown(c.Expected)}));
+                  (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion),
+                                               Shown(c.Expected)}));
         ExpectNothingQueued();
     }
 }
@@ -495,7 +497,8 @@ TEST_F(SaveSettingsTest, NoAdapterChosenStopsSilentlyAfterDroppingTheEarlierWrit
     QueueEarlierJob();
     f->Controls.ComboSetCurSel(ctl::DeviceAddressCombo, -1);
     OnSaveSettings(f->State);
-    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
+    EXPECT_EQ(f->Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
     EXPECT_EQ(f->Prompts.EditTextCaptions.size(), 1u);
     ExpectNothingQueued();
 }
@@ -514,7 +517,8 @@ TEST_F(SaveSettingsTest, RefusedAbortOrCancelledPasswordChangesNothing) {
     EXPECT_EQ(f->State.WriteQueue.size(), 1u);
     EXPECT_EQ(f->State.WriteQueue.front().BasePage, 0x123u);
     EXPECT_TRUE(f->Socket.SentDatagrams.empty());
-    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
+    EXPECT_EQ(f->Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
 }
 
 TEST_F(SaveSettingsTest, NewFirmwareQueuesTheDescriptorBehindTheImage) {
