@@ -62,11 +62,11 @@ bool ReadByteLine(std::string_view line, std::vector<uint8_t>& bytes) {
     size_t pos = 0;
     for (;;) {
         const size_t colon = line.find(':', pos);
-        const auto value = ScanHex32(line.substr(
+        const auto value = ScanHexLowByte(line.substr(
             pos, colon == std::string_view::npos ? std::string_view::npos : colon - pos));
         if (!value)
             return false;
-        bytes.push_back(static_cast<uint8_t>(*value & 0xFF));
+        bytes.push_back(*value);
         if (colon == std::string_view::npos)
             return true;
         pos = colon + 1;

@@ -22,10 +22,12 @@ using DeviceKeyBlock = std::array<uint8_t, DeviceKeyBlockSize>;
 /// "Private-Key: (1024 bit" or "RSA Private-Key: (1024 bit, 2 primes)", then field-name lines
 /// ("modulus:" to "coefficient:") each followed by lines that begin with a blank and hold
 /// colon-separated hexadecimal bytes, most significant first, up to a line that begins with '-'
-/// or the end of the file. Lines are taken in pieces of at most 511 bytes; a carriage return
-/// before a line feed is dropped. publicExponent must have no byte lines (its value on the name
-/// line is not read); every other field is brought to its size by zero bytes at its most
-/// significant end or by dropping zero bytes there. Nothing when the content is wrong in any way.
+/// or the end of the file. Each byte is the low 8 bits of what "%x" makes of its piece, so a
+/// sign or a wider number is taken as the C conversion takes it (ScanHexLowByte). Lines are
+/// taken in pieces of at most 511 bytes; a carriage return before a line feed is dropped.
+/// publicExponent must have no byte lines (its value on the name line is not read); every other
+/// field is brought to its size by zero bytes at its most significant end or by dropping zero
+/// bytes there. Nothing when the content is wrong in any way.
 std::optional<DeviceKeyBlock> ParseDeviceKeyFile(std::istream& in);
 
 /// Open-file dialog for a key file, starting in the folder last chosen ("LicensePath"); see

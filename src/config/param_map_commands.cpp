@@ -88,15 +88,20 @@ void AddParameter(DialogState& state) {
     if (!state.Prompts->AddParameter(state.CurrentDescriptor, state.DeviceParamLayout,
                                      state.ChannelLayout.data(), codes, rate))
         return;
-    const std::optional<ParamKey> key = KeyOfPick(codes);
-    if (!key)
+    const std::vector<ParamKey> keys = KeysOfPick(codes);
+    if (keys.empty())
         return;
-    if (state.SelectedParamMap.count(*key) != 0) {
-        state.Prompts->MessageBoxId(ids::ParamAlreadyInList);
-        return;
+    // A pick is added whole or not at all.
+    for (const ParamKey& key : keys) {
+        if (state.SelectedParamMap.count(key) != 0) {
+            state.Prompts->MessageBoxId(ids::ParamAlreadyInList);
+            return;
+        }
     }
-    state.SelectedParamMap[*key] = ParamSetting{static_cast<uint16_t>(rate), 0};
-    RefreshParamTable(state, key->count == 0 ? key->code : 0);
+    for (const ParamKey& key : keys)
+        state.SelectedParamMap[key] = ParamSetting{static_cast<uint16_t>(rate), 0};
+    const bool single = keys.size() == 1 && keys[0].count == 0;
+    RefreshParamTable(state, single ? keys[0].code : 0);
 }
 
 void DeleteSelected(DialogState& state, const std::vector<ParamKey>& keys) {
@@ -109,13 +114,25 @@ void DeleteSelected(DialogState& state, const std::vector<ParamKey>& keys) {
 }
 } // namespace
 
-std::optional<ParamKey> KeyOfPick(const std::vector<uint32_t>& codes) {
-    if (codes.empty())
-        return std::nullopt;
-    if (codes.size() == 1)
-        return ParamKey{codes[0], 0, 0};
-    return ParamKey{codes[0], static_cast<uint16_t>(codes.size() - 1),
-                    static_cast<uint16_t>(codes[1] - codes[0])};
+std::vector<ParamKey> KeysOfPick(const std::vector<uint32_t>& codes) {
+    constexpr uint32_t MaxStep = 0xFFFF;
+    uint32_t step = 0;
+    for (size_t i = 1; i < codes.size(); ++i) {
+        const uint32_t d = codes[i] - codes[i - 1];
+        if (d != 0 && d <= MaxStep && (step == 0 || d < step))
+            step = d;
+    }
+    std::vector<ParamKey> keys;
+    for (size_t first = 0; first < codes.size();) {
+        size_t last = first;
+        while (step != 0 && last + 1 < codes.size() && codes[last + 1] - codes[last] == step &&
+               last - first + 1 < MaxEntryElements)
+            ++last;
+        const auto count = static_cast<uint16_t>(last - first);
+        keys.push_back({codes[first], count, static_cast<uint16_t>(count == 0 ? 0 : step)});
+        first = last + 1;
+    }
+    return keys;
 }
 
 void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions) {

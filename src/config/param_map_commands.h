@@ -23,9 +23,12 @@ using ParamPositions = std::set<size_t>;
 /// The largest number of elements one entry holds: its count field is 16 bits wide.
 inline constexpr uint32_t MaxEntryElements = 0x10000;
 
-/// Key of an add-parameter pick: {code, 0, 0} for one code, {first, n - 1, (second - first)
-/// mod 65536} for n >= 2 codes; nothing for none.
-std::optional<ParamKey> KeyOfPick(const std::vector<uint32_t>& codes);
+/// Keys of an add-parameter pick whose elements are exactly its codes, in the order found. The
+/// pick's step is the smallest difference between neighbouring codes that a key's 16-bit step
+/// holds; each run of codes that far apart becomes a group {first, n - 1, step} (of at most
+/// MaxEntryElements codes), every other code a single {code, 0, 0}. So an evenly spaced pick is
+/// one key, and a pick with a code missing in the middle is a group on either side of the gap.
+std::vector<ParamKey> KeysOfPick(const std::vector<uint32_t>& codes);
 
 /// Erases the entries at `positions`, from the highest; positions past the end are skipped.
 void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions);

@@ -16,7 +16,7 @@ bool ConfirmAbortWrite(DialogState& state) {
         static_cast<uint32_t>(state.Clock->TickCount() - state.LastWriteSendTick) <
             WriteBusyIntervalMs)
         return false;
-    return state.Prompts->MessageBox(AbortWriteQuestionText, MbButtons::YesNo) == MbResult::Yes;
+    return state.Prompts->MessageBoxId(ids::AbortWriteQuestion, MbButtons::YesNo) == MbResult::Yes;
 }
 
 bool AskWritePassword(DialogState& state) {

@@ -6,13 +6,10 @@
 /// A write started this soon after the pump's last request is refused without a question: the
 /// adapter is still busy with the queued jobs.
 inline constexpr uint32_t WriteBusyIntervalMs = 4000;
-/// Asked before a new write replaces jobs still queued; the same text in both languages.
-inline constexpr char16_t AbortWriteQuestionText[] =
-    u"Предыдущая запись не завершена. Прервать ее?";
 
 /// Whether a new write may replace the jobs in `WriteQueue`: true at once when the queue is
 /// empty; false, silently, while a write probe is pending or less than WriteBusyIntervalMs after
-/// the pump's last request; otherwise the user's answer to AbortWriteQuestionText (Yes/No).
+/// the pump's last request; otherwise the user's answer to string 157 (Yes/No).
 /// Holds `WriteQueueLock` across the tests and the box and changes no state.
 bool ConfirmAbortWrite(DialogState& state);
 

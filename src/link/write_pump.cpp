@@ -6,6 +6,7 @@
 #include "link/send_request.h"
 #include "link/wide_text.h"
 #include "platform/control_ids.h"
+#include "platform/string_ids.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ void OnDialogTimer(DialogState& state, uint32_t /*timerId*/) {
         // Cleared before the box opens: the box runs a nested event loop in which this timer
         // keeps ticking, and must not time the same probe out again.
         state.VinProbePending.exchange(0);
-        state.Prompts->MessageBox(DeviceNotRespondingText, MbButtons::Ok);
+        state.Prompts->MessageBoxId(ids::DeviceNotResponding);
     }
 }
 

@@ -12,8 +12,6 @@ inline constexpr uint32_t DialogTimerPeriodMs = 500;
 inline constexpr uint32_t FreezeDhcpIntervalMs = 5000;
 /// A write probe unanswered this long drops the queued jobs.
 inline constexpr uint32_t VinProbeTimeoutMs = 1000;
-/// Shown when a write probe times out; this text lives in the code, not in the string table.
-inline constexpr char16_t DeviceNotRespondingText[] = u"Ошибка: устройство не отвечает";
 
 /// Sends the next request of the head job of `WriteQueue` after dropping finished jobs: its
 /// first erase request (which stays queued until its acknowledgement), else its next page.
@@ -23,7 +21,7 @@ void PumpWriteQueue(DialogState& state);
 
 /// The 500 ms timer: a freeze-DHCP keep-alive at most every 5000 ms to a chosen adapter whose
 /// text does not end in ".255", and the 1000 ms time-out of a pending write probe (queue
-/// dropped, then the probe flag cleared, then DeviceNotRespondingText shown).
+/// dropped, then the probe flag cleared, then string 156 shown).
 void OnDialogTimer(DialogState& state, uint32_t timerId);
 
 /// First step of every write: empties `WriteQueue` and sets `LastWriteSendTick` to 0, under

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "model/param_code_layout.h"
 #include "model/telemetry_descriptor.h"
 
 /// Number of per-channel blocks (channels 0 to 7) that a decode shapes.
@@ -16,9 +17,9 @@ inline constexpr std::size_t FamilyCount = 3;
 /// The no-value mark that fills every cell of a decoded value matrix.
 inline constexpr double NoValueMark = 1e-200;
 
-/// The largest family-"L" band count a description can have (bits 0-7 of a code, plus one).
-/// A larger LItemCount could only give items without bands, so the decode refuses it.
-inline constexpr uint32_t MaxLItemCount = 256;
+/// The most family-"L" items a code can address (its item index has 12 bits). The decode
+/// refuses a larger LItemCount, which would have every channel allocate items no code reaches.
+inline constexpr uint32_t MaxLItemCount = param_code::LItemMask + 1;
 
 /// One band of a family-"L" item.
 struct LBand {

@@ -55,4 +55,8 @@ inline constexpr int EnterMac = 153;
 inline constexpr int LegacyTypeFormat = 154;
 /// A selection whose entries do not fit the settings area (64 KB from page 0x700).
 inline constexpr int TooManyParams = 155;
+/// A write probe left unanswered.
+inline constexpr int DeviceNotResponding = 156;
+/// Whether a new write may abandon the one still queued (Yes/No).
+inline constexpr int AbortWriteQuestion = 157;
 } // namespace ids

@@ -99,6 +99,7 @@ int QtUserPrompts::PopupMenu(const std::vector<MenuItem>& items) {
         action->setData(item.Command);
         action->setEnabled(item.Enabled);
     }
-    const QAction* chosen = menu.exec(QCursor::pos());
+    // Right-aligned: the menu's top-right corner at the cursor.
+    const QAction* chosen = menu.exec(QCursor::pos() - QPoint(menu.sizeHint().width(), 0));
     return chosen ? chosen->data().toInt() : 0;
 }

@@ -10,6 +10,7 @@
 
 #include "config/device_key.h"
 #include "config/write_preconditions.h"
+#include "platform/string_ids.h"
 #include "support/temp_folder.h"
 #include "support/write_start_checks.h"
 
@@ -135,6 +136,25 @@ TEST(DeviceKeyFileTest, WrongContentIsRefused) {
     }
 }
 
+TEST(DeviceKeyFileTest, PiecesConvertAsPercentXAndKeepTheirLow8Bits) {
+    // The first four bytes of the coefficient, most significant first, as "%x" reads them.
+    KeyDump dump;
+    const std::vector<uint8_t> rest = FieldBytes(60, 0x70);
+    dump.Fields.back() = {"coefficient:\n    +ab: -1:1cd:0x123456789ef", rest};
+    DeviceKeyBlock expected = ExpectedBlock();
+    std::vector<uint8_t> coefficient = {0xAB, 0xFF, 0xCD, 0xEF};
+    coefficient.insert(coefficient.end(), rest.begin(), rest.end());
+    std::reverse_copy(coefficient.begin(), coefficient.end(), expected.begin() + 512);
+    EXPECT_EQ(Parse(dump.Text()), expected);
+
+    for (const char* piece : {"+", "-", "+-1", "- 1", "x1"}) {
+        SCOPED_TRACE(piece);
+        KeyDump bad;
+        bad.Fields[5].first += std::string("\n    01:") + piece;
+        EXPECT_EQ(Parse(bad.Text()), std::nullopt);
+    }
+}
+
 TEST(DeviceKeyFileTest, ZeroBytesAndDashLinesEndTheDump) {
     KeyDump dump;
     dump.Tail = std::string("\0 rubbish\n", 10);
@@ -225,7 +245,7 @@ TEST_F(DeviceKeyWriteTest, StopsWithTheirMessagesAndLeaveTheQueue) {
 
         OnWriteDeviceKey(f.State);
 
-        std::vector<std::u16string> boxes{AbortWriteQuestionText};
+        std::vector<std::u16string> boxes{StringIdText(ids::AbortWriteQuestion)};
         boxes.insert(boxes.end(), c.Boxes.begin(), c.Boxes.end());
         EXPECT_EQ(f.Prompts.Texts(), boxes);
         EXPECT_EQ(f.Prompts.OpenFileRequests.size(), c.FilesAsked);

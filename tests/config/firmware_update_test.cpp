@@ -10,6 +10,7 @@
 #include "config/file_browse.h"
 #include "config/firmware_update.h"
 #include "config/write_preconditions.h"
+#include "platform/string_ids.h"
 #include "support/temp_folder.h"
 #include "support/write_start_checks.h"
 
@@ -126,7 +127,7 @@ TEST_F(FirmwareUpdateTest, StopsBeforeTheQueueWithTheirMessages) {
 
         OnUpdateFirmware(f.State);
 
-        std::vector<std::u16string> boxes{AbortWriteQuestionText};
+        std::vector<std::u16string> boxes{StringIdText(ids::AbortWriteQuestion)};
         boxes.insert(boxes.end(), c.Boxes.begin(), c.Boxes.end());
         EXPECT_EQ(prompts.Texts(), boxes);
         EXPECT_EQ(prompts.EditTextCaptions.size(), c.PasswordsAsked);
@@ -151,7 +152,8 @@ TEST_F(FirmwareUpdateTest, FileCutWhileThePasswordIsAskedIsNotWrittenPaddedWithZ
 
     OnUpdateFirmware(f.State);
 
-    EXPECT_EQ(prompts.Texts(), (std::vector<std::u16string>{AbortWriteQuestionText, u"#129"}));
+    EXPECT_EQ(prompts.Texts(),
+              (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion), u"#129"}));
     ExpectEarlierWriteKept(f);
 }
 

@@ -116,11 +116,30 @@ TEST(ParamMapCommands, AssembleNeverOverflowsTheCountOfOneEntry) {
     EXPECT_EQ(map, (Map{{{C, 0xFFFF, 1}, S}, {{C + MaxEntryElements, 1, 1}, S}}));
 }
 
-TEST(ParamMapCommands, KeyOfPickAndDelete) {
-    EXPECT_EQ(KeyOfPick({}), std::nullopt);
-    EXPECT_EQ(KeyOfPick({C}), (ParamKey{C, 0, 0}));
-    EXPECT_EQ(KeyOfPick({C, C + 3, C + 6}), (ParamKey{C, 2, 3}));
-    EXPECT_EQ(KeyOfPick({C + 0x10000, C + 0x20001}), (ParamKey{C + 0x10000, 1, 1}));
+TEST(ParamMapCommands, KeysOfPickCoverExactlyItsCodesAndDelete) {
+    const std::pair<std::vector<uint32_t>, std::vector<ParamKey>> cases[] = {
+        {{}, {}},
+        {{C}, {{C, 0, 0}}},
+        {{C, C + 3, C + 6}, {{C, 2, 3}}},
+        {{C, C + 1, C + 3, C + 4}, {{C, 1, 1}, {C + 3, 1, 1}}}, // one value missing
+        {{C, C + 2, C + 3, C + 4, C + 7}, {{C, 0, 0}, {C + 2, 2, 1}, {C + 7, 0, 0}}},
+        {{C + 0x10000, C + 0x20001}, {{C + 0x10000, 0, 0}, {C + 0x20001, 0, 0}}}, // too far apart
+        {{C + 1, C}, {{C + 1, 0, 0}, {C, 0, 0}}},
+    };
+    for (const auto& [codes, keys] : cases) {
+        SCOPED_TRACE(testing::PrintToString(codes));
+        EXPECT_EQ(KeysOfPick(codes), keys);
+        std::vector<uint32_t> covered;
+        for (const ParamKey& key : KeysOfPick(codes))
+            for (uint32_t k = 0; k <= key.count; ++k)
+                covered.push_back(ParamKeyElement(key, k));
+        EXPECT_EQ(covered, codes);
+    }
+    std::vector<uint32_t> many(MaxEntryElements + 1);
+    for (uint32_t k = 0; k < many.size(); ++k)
+        many[k] = C + k;
+    EXPECT_EQ(KeysOfPick(many),
+              (std::vector<ParamKey>{{C, 0xFFFF, 1}, {C + MaxEntryElements, 0, 0}}));
 
     Map map{{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}, {{C + 2, 0, 0}, S}, {{C + 3, 0, 0}, S}};
     DeleteParamEntries(map, {0, 2, 9});
@@ -239,6 +258,23 @@ TEST_F(ParamMapHandlersTest, DivideBeyond65536EntriesIsRefusedAndChangesNothing)
     OnParamListMenu(f.State, 0, 0);
     EXPECT_TRUE(f.Prompts.Texts().empty());
     EXPECT_EQ(f.State.SelectedParamMap.size(), MaxDividedEntries);
+}
+
+TEST_F(ParamMapHandlersTest, AddOfAPickWithAGapStoresExactlyItsCodesOrNothing) {
+    f.Prompts.MenuAnswers = {param_menu::Add, param_menu::Add};
+    f.Prompts.AddParameterAnswers = {
+        FakePrompts::AddParameterAnswer{{C + 30, C + 31, C + 33, C + 34}, 7},
+        FakePrompts::AddParameterAnswer{{C, C + 2, C + 3}, 8}, // {C, 0, 0} is there
+    };
+    OnParamListMenu(f.State, 0, 0);
+    OnParamListMenu(f.State, 0, 0);
+    EXPECT_EQ(f.Prompts.Texts(), (std::vector<std::u16string>{u"#138"}));
+    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C, 0, 0}, S},
+                                             {{C, 4, 1}, S},
+                                             {{C + 9, 0, 0}, {60, 1}},
+                                             {{C + 30, 1, 1}, {7, 0}},
+                                             {{C + 33, 1, 1}, {7, 0}}}));
+    EXPECT_TRUE(table.SelectedItemData().empty());
 }
 
 TEST_F(ParamMapHandlersTest, DivideAndAssembleReportWhenNothingChanges) {

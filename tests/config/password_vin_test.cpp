@@ -7,6 +7,7 @@
 #include "config/password_vin.h"
 #include "config/write_preconditions.h"
 #include "link/write_pump.h"
+#include "platform/string_ids.h"
 #include "support/write_start_checks.h"
 
 namespace {
@@ -100,7 +101,7 @@ TEST_F(ChangePasswordTest, StopsWithTheirMessagesAndLeaveTheQueue) {
 
         OnChangeDevicePassword(f.State);
 
-        std::vector<std::u16string> boxes{AbortWriteQuestionText};
+        std::vector<std::u16string> boxes{StringIdText(ids::AbortWriteQuestion)};
         boxes.insert(boxes.end(), c.Boxes.begin(), c.Boxes.end());
         EXPECT_EQ(f.Prompts.Texts(), boxes);
         EXPECT_EQ(f.State.WritePassword, password);
@@ -113,7 +114,8 @@ TEST_F(ChangePasswordTest, StopsWithTheirMessagesAndLeaveTheQueue) {
     f.Prompts.PasswordAnswers.clear();
     Answer(u"current", u"new", u"new");
     OnChangeDevicePassword(f.State);
-    EXPECT_EQ(f.Prompts.Texts(), std::vector<std::u16string>{AbortWriteQuestionText});
+    EXPECT_EQ(f.Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
     EXPECT_EQ(f.Prompts.PasswordAnswers.size(), 1u);
     ExpectEarlierWriteKept(f);
 }
@@ -134,6 +136,7 @@ TEST(VinTextTest, ReadsHexadecimalAsPercentXDoesAndRefusesZeroAndOverlongNumbers
         {u"  ", std::nullopt},
         {u"100000000", std::nullopt},
         {u"-1", std::nullopt},
+        {u"+1A2B", std::nullopt},
         {u"\u0661", std::nullopt},
     };
     for (const auto& [text, vin] : cases) {

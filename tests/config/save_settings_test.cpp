@@ -101,6 +101,16 @@ protected:
         ApplyTeleDescToDevice(s.ChannelLayout, s.DeviceParamLayout, s.CurrentDescriptor);
     }
 
+    /// The type whose frame lacks polarization, range and 0x502C, with the polarization radio
+    /// `polarization` and the range radio `range` set in place of the form's.
+    void SelectBareType(int polarization, int range) {
+        SelectType(BareType);
+        f->Controls.SetCheck(ctl::PolarizationOn, 0);
+        f->Controls.SetCheck(ctl::RangeR2, 0);
+        f->Controls.SetCheck(polarization, 1);
+        f->Controls.SetCheck(range, 1);
+    }
+
     /// An unfinished earlier write that the user agrees to abort.
     void QueueEarlierJob() {
         WriteJob job;
@@ -119,6 +129,20 @@ protected:
         const auto page = DecodeSettingsPage(queue.front().Data);
         EXPECT_TRUE(page.has_value());
         return page.value_or(SettingsPage{});
+    }
+
+    /// A complete manual address setting with the fields of control `id` replaced.
+    static std::function<void(DialogFixture&)> ManualWith(int id, std::array<int, 4> fields) {
+        return [=](DialogFixture& d) {
+            FakeControls& c = d.Controls;
+            c.SetCheck(ctl::AddressModeAuto, 0);
+            c.SetCheck(ctl::AddressModeManual, 1);
+            c.SetFields(ctl::IpAddress, {10, 0, 0, 2});
+            c.SetFields(ctl::SubnetMask, {255, 255, 255, 0});
+            c.SetFields(ctl::DefaultGateway, {10, 0, 0, 1});
+            c.SetFields(ctl::DnsServer, {10, 0, 0, 1});
+            c.SetFields(id, fields);
+        };
     }
 
     void ExpectNothingQueued() const {
@@ -168,7 +192,8 @@ TEST_F(SaveSettingsTest, OldFirmwareQueuesTheImageAloneAndProbesTheChosenAdapter
     expected.ModelWord2 = ModelWord2;
     EXPECT_EQ(SavedPage(), expected);
 
-    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{AbortWriteQuestionText});
+    EXPECT_EQ(f->Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
     EXPECT_EQ(f->State.LastWriteSendTick, 0u);
     EXPECT_EQ(f->State.VinProbePending.load(), 1u);
     EXPECT_EQ(f->State.VinProbeTick, 50000u);
@@ -181,19 +206,6 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         const char* Name;
         std::function<void(DialogFixture&)> Change;
         int Expected;
-    };
-    // A complete manual address setting with the fields of control `id` replaced.
-    auto manualWith = [](int id, std::array<int, 4> fields) {
-        return [=](DialogFixture& d) {
-            FakeControls& c = d.Controls;
-            c.SetCheck(ctl::AddressModeAuto, 0);
-            c.SetCheck(ctl::AddressModeManual, 1);
-            c.SetFields(ctl::IpAddress, {10, 0, 0, 2});
-            c.SetFields(ctl::SubnetMask, {255, 255, 255, 0});
-            c.SetFields(ctl::DefaultGateway, {10, 0, 0, 1});
-            c.SetFields(ctl::DnsServer, {10, 0, 0, 1});
-            c.SetFields(id, fields);
-        };
     };
     const Case cases[] = {
         {"empty MAC, as a reset form has it",
@@ -211,14 +223,14 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
          ids::WrongPolarization},
         {"no range", [](DialogFixture& d) { d.Controls.SetCheck(ctl::RangeR2, 0); },
          ids::WrongRange},
-        {"manual address with a blank field", manualWith(ctl::IpAddress, {10, 0, -1, 2}),
+        {"manual address with a blank field", ManualWith(ctl::IpAddress, {10, 0, -1, 2}),
          ids::WrongIpAddress},
         {"neither address radio and a blank address",
          [](DialogFixture& d) { d.Controls.SetCheck(ctl::AddressModeAuto, 0); },
          ids::WrongIpAddress},
-        {"mask 0", manualWith(ctl::SubnetMask, {0, 0, 0, 0}), ids::WrongNetworkMask},
-        {"gateway incomplete", manualWith(ctl::DefaultGateway, {10, 0, 0, -1}), ids::WrongGateway},
-        {"DNS 0", manualWith(ctl::DnsServer, {0, 0, 0, 0}), ids::WrongDns},
+        {"mask 0", ManualWith(ctl::SubnetMask, {0, 0, 0, 0}), ids::WrongNetworkMask},
+        {"gateway incomplete", ManualWith(ctl::DefaultGateway, {10, 0, 0, -1}), ids::WrongGateway},
+        {"DNS 0", ManualWith(ctl::DnsServer, {0, 0, 0, 0}), ids::WrongDns},
         {"NTP blank", [](DialogFixture& d) { d.Controls.SetCheck(ctl::NtpAutoCheck, 0); },
          ids::WrongNtp},
         {"server without a dot",
@@ -253,20 +265,10 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         {"frame without start/stop", [this](DialogFixture&) { SelectType(NoStartStopType); },
          ids::NoStartStopInTele},
         {"polarization off, frame without it",
-         [this](DialogFixture& d) {
-             SelectType(BareType);
-             d.Controls.SetCheck(ctl::PolarizationOn, 0);
-             d.Controls.SetCheck(ctl::PolarizationOff, 1);
-         },
+         [this](DialogFixture&) { SelectBareType(ctl::PolarizationOff, ctl::RangeOutOfControl); },
          ids::NoPolarizationInTele},
         {"range R1, frame without it",
-         [this](DialogFixture& d) {
-             SelectType(BareType);
-             d.Controls.SetCheck(ctl::PolarizationOn, 0);
-             d.Controls.SetCheck(ctl::PolarizationOutOfControl, 1);
-             d.Controls.SetCheck(ctl::RangeR2, 0);
-             d.Controls.SetCheck(ctl::RangeR1, 1);
-         },
+         [this](DialogFixture&) { SelectBareType(ctl::PolarizationOutOfControl, ctl::RangeR1); },
          ids::NoRangeInTele},
     };
     for (const Case& c : cases) {
@@ -276,7 +278,118 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         c.Change(*f);
         OnSaveSettings(f->State);
         EXPECT_EQ(f->Prompts.Texts(),
-                  (std::vector<std::u16string>{AbortWriteQuestionText, Shown(c.Expected)}));
+                  (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion),
+                                               Shown(c.Expected)}));
+        ExpectNothingQueued();
+    }
+}
+
+TEST_F(SaveSettingsTest, OfTwoFailedChecksTheEarlierOneIsShown) {
+    struct Case {
+        const char* Name;
+        std::function<void(DialogFixture&)> Change;
+        int Expected;
+    };
+    auto tooManyParams = [](DialogFixture& d) {
+        d.State.SelectedParamMap = {{{Band, 8160, 2}, {1, 0}}};
+    };
+    const Case cases[] = {
+        {"bad MAC, no polarization",
+         [](DialogFixture& d) {
+             d.Controls.SetWindowText(ctl::MacText, u"00:11");
+             d.Controls.SetCheck(ctl::PolarizationOn, 0);
+         },
+         ids::WrongMac},
+        {"no polarization, no range",
+         [](DialogFixture& d) {
+             d.Controls.SetCheck(ctl::PolarizationOn, 0);
+             d.Controls.SetCheck(ctl::RangeR2, 0);
+         },
+         ids::WrongPolarization},
+        {"no range, blank manual address",
+         [](DialogFixture& d) {
+             d.Controls.SetCheck(ctl::RangeR2, 0);
+             ManualWith(ctl::IpAddress, {-1, -1, -1, -1})(d);
+         },
+         ids::WrongRange},
+        {"blank address field, mask 0",
+         [](DialogFixture& d) {
+             ManualWith(ctl::IpAddress, {10, -1, 0, 2})(d);
+             d.Controls.SetFields(ctl::SubnetMask, {0, 0, 0, 0});
+         },
+         ids::WrongIpAddress},
+        {"mask 0, gateway 0",
+         [](DialogFixture& d) {
+             ManualWith(ctl::SubnetMask, {0, 0, 0, 0})(d);
+             d.Controls.SetFields(ctl::DefaultGateway, {0, 0, 0, 0});
+         },
+         ids::WrongNetworkMask},
+        {"gateway 0, DNS 0",
+         [](DialogFixture& d) {
+             ManualWith(ctl::DefaultGateway, {0, 0, 0, 0})(d);
+             d.Controls.SetFields(ctl::DnsServer, {0, 0, 0, 0});
+         },
+         ids::WrongGateway},
+        {"DNS 0, NTP blank",
+         [](DialogFixture& d) {
+             ManualWith(ctl::DnsServer, {0, 0, 0, 0})(d);
+             d.Controls.SetCheck(ctl::NtpAutoCheck, 0);
+         },
+         ids::WrongDns},
+        {"NTP blank, server without a dot",
+         [](DialogFixture& d) {
+             d.Controls.SetCheck(ctl::NtpAutoCheck, 0);
+             d.Controls.SetWindowText(ctl::ServerEdit, u"localhost");
+         },
+         ids::WrongNtp},
+        {"server without a dot, type 0",
+         [this](DialogFixture& d) {
+             d.Controls.SetWindowText(ctl::ServerEdit, u"localhost");
+             SelectType(0);
+         },
+         ids::WrongServerAddress},
+        {"non-ASCII and too long host name, type 0",
+         [this](DialogFixture& d) {
+             d.Controls.SetWindowText(ctl::ServerEdit, u"höst." + std::u16string(200, u'a'));
+             SelectType(0);
+         },
+         ids::WrongServerCharacter},
+        {"label sequence too long, type 0",
+         [this](DialogFixture& d) {
+             d.Controls.SetWindowText(ctl::ServerEdit, u"a." + std::u16string(200, u'b'));
+             SelectType(0);
+         },
+         ids::ServerAddressTooLong},
+        {"type 0, too many parameters",
+         [&](DialogFixture& d) {
+             SelectType(0);
+             tooManyParams(d);
+         },
+         ids::NoSensorType},
+        {"frame without start/stop or polarization, polarization on",
+         [this](DialogFixture&) { SelectType(NoStartStopType); }, ids::NoStartStopInTele},
+        {"polarization off and range R1 on a frame without them",
+         [this](DialogFixture&) { SelectBareType(ctl::PolarizationOff, ctl::RangeR1); },
+         ids::NoPolarizationInTele},
+        {"range R1 on a frame without it, too many parameters",
+         [&](DialogFixture& d) {
+             SelectBareType(ctl::PolarizationOutOfControl, ctl::RangeR1);
+             tooManyParams(d);
+         },
+         ids::NoRangeInTele},
+        {"too many parameters, no adapter chosen",
+         [&](DialogFixture& d) {
+             tooManyParams(d);
+             d.Controls.ComboSetCurSel(ctl::DeviceAddressCombo, -1);
+         },
+         ids::TooManyParams},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Reset();
+        c.Change(*f);
+        OnSaveSettings(f->State);
+        EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{Shown(c.Expected)});
         ExpectNothingQueued();
     }
 }
@@ -354,11 +467,7 @@ TEST_F(SaveSettingsTest, PassingFormsEncodeWhatTheyHold) {
          }},
         {"uncontrolled polarization and range pass on a frame without them",
          [this](DialogFixture& d) {
-             SelectType(BareType);
-             d.Controls.SetCheck(ctl::PolarizationOn, 0);
-             d.Controls.SetCheck(ctl::PolarizationOutOfControl, 1);
-             d.Controls.SetCheck(ctl::RangeR2, 0);
-             d.Controls.SetCheck(ctl::RangeOutOfControl, 1);
+             SelectBareType(ctl::PolarizationOutOfControl, ctl::RangeOutOfControl);
              d.State.SelectedParamMap = {{{Band + 9, 0, 0}, {5, 0}}};
          },
          [](const SettingsPage& p) {
@@ -388,7 +497,8 @@ TEST_F(SaveSettingsTest, NoAdapterChosenStopsSilentlyAfterDroppingTheEarlierWrit
     QueueEarlierJob();
     f->Controls.ComboSetCurSel(ctl::DeviceAddressCombo, -1);
     OnSaveSettings(f->State);
-    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{AbortWriteQuestionText});
+    EXPECT_EQ(f->Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
     EXPECT_EQ(f->Prompts.EditTextCaptions.size(), 1u);
     ExpectNothingQueued();
 }
@@ -407,7 +517,8 @@ TEST_F(SaveSettingsTest, RefusedAbortOrCancelledPasswordChangesNothing) {
     EXPECT_EQ(f->State.WriteQueue.size(), 1u);
     EXPECT_EQ(f->State.WriteQueue.front().BasePage, 0x123u);
     EXPECT_TRUE(f->Socket.SentDatagrams.empty());
-    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{AbortWriteQuestionText});
+    EXPECT_EQ(f->Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
 }
 
 TEST_F(SaveSettingsTest, NewFirmwareQueuesTheDescriptorBehindTheImage) {
@@ -475,9 +586,8 @@ TEST_F(SaveSettingsTest, DescriptorOfFifteenBlocksIsWrittenAndOneByteMoreIsRefus
 }
 
 TEST_F(SaveSettingsTest, NoDescriptorIsBuiltForATypeThatDoesNotDecode) {
-    // Described with every code the image needs, but with more family-"L" items than a
-    // description can give bands to: its selection showed string 133 and kept the earlier
-    // type's descriptor.
+    // Described with every code the image needs, but with more family-"L" items than a code
+    // can address: its selection showed string 133 and kept the earlier type's descriptor.
     TelemetryDescriptor undecodable = TelemetryDescriptorMap[Type];
     undecodable.LItemCount = MaxLItemCount + 1;
     TelemetryDescriptorMap[UndescribedType] = undecodable;

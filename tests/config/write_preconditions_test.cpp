@@ -45,7 +45,7 @@ TEST(ConfirmAbortWrite, AsksOnlyOnceTheAdapterHasGoneQuiet) {
         EXPECT_EQ(ConfirmAbortWrite(f.State), c.Expected);
         if (c.Answer) {
             ASSERT_EQ(f.Prompts.Boxes.size(), 1u);
-            EXPECT_EQ(f.Prompts.Boxes[0].Text, AbortWriteQuestionText);
+            EXPECT_EQ(f.Prompts.Boxes[0].Text, StringIdText(ids::AbortWriteQuestion));
             EXPECT_EQ(f.Prompts.Boxes[0].Buttons, MbButtons::YesNo);
         } else {
             EXPECT_TRUE(f.Prompts.Boxes.empty());

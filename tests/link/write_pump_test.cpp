@@ -7,6 +7,7 @@
 #include "link/protocol.h"
 #include "link/write_pump.h"
 #include "platform/control_ids.h"
+#include "platform/string_ids.h"
 #include "support/dialog_fixture.h"
 
 namespace {
@@ -178,7 +179,8 @@ TEST_F(WritePumpTest, UnansweredProbeTimesOutAfterOneSecondAcrossTheTickWrap) {
     EXPECT_TRUE(f.State.WriteQueue.empty());
     EXPECT_EQ(f.State.LastWriteSendTick, 0u);
     EXPECT_EQ(f.State.VinProbePending.load(), 0u);
-    EXPECT_EQ(f.Prompts.Texts(), std::vector<std::u16string>{DeviceNotRespondingText});
+    EXPECT_EQ(f.Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::DeviceNotResponding)});
     EXPECT_EQ(pendingWhileShown, std::vector<uint32_t>{0});
     EXPECT_EQ(f.SentRequestWords(), std::vector<uint32_t>{ReadVinWord});
 }

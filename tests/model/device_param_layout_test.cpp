@@ -148,7 +148,9 @@ TEST_F(DeviceParamLayoutTest, LItemsShareTheLBandsEvenly) {
         {5, {0x00160000u}, 0},                           // nL = 1
         {2, {Measured(0, 1, 0, 0)}, 0},                  // nL = 0
         {0, {0x001700FFu}, 0},
-        {MaxLItemCount, {0x001700FFu}, 1}, // the largest nL, 256
+        {256, {0x001700FFu}, 1},  // the largest nL, 256
+        {300, {0x001700FFu}, 0},  // more items than bands
+        {4096, {0x001700FFu}, 0}, // every item a 12-bit index can address
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.itemCount);
@@ -188,12 +190,12 @@ TEST_F(DeviceParamLayoutTest, UndecodableTypeResetsAndKeepsWorkingDescriptorAndL
         std::vector<uint32_t> codes;
         uint32_t itemCount;
     };
-    // An LItemCount above 256 could only give items without bands; taking it as it stands
-    // would have every channel allocate that many items.
+    // No code addresses an item beyond 4096; taking a larger LItemCount as it stands would have
+    // every channel allocate that many items.
     const Case cases[] = {
         {"not described", false, {}, 0},
         {"no codes", true, {}, 1},
-        {"item count above 256", true, {Measured(0, 1, 0, 0), 0x001700FFu}, MaxLItemCount + 1},
+        {"item count above 4096", true, {Measured(0, 1, 0, 0), 0x001700FFu}, 4097},
         {"item count 0xFFFFFFFF", true, {Measured(0, 1, 0, 0)}, 0xFFFFFFFFu},
     };
     for (const Case& c : cases) {

@@ -85,6 +85,7 @@ TEST_F(ParamCodeTablesTest, FindersBuildTheCodeAndReturnItAsStored) {
         {0, 0, 0, 0, 0x02100000u, 0x01100000u}, // twin first for the type finder only
         {2, 3, 1, 4, 0x1017200Au, 0x1017200Au}, // band 4 + 6 x averaging 1
         {2, 3, 0, 10, 0x1017200Au, 0x1017200Au},
+        {0, 3, 1367, 0, 0, 0}, // item index 0x200A is not channel 2's item 10
         {3, 1, 1, 3, 0, 0},
         {1, 0, 0, 0, 0, 0},
     };

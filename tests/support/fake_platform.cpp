@@ -126,12 +126,16 @@ bool FakeSocket::SendTo(const uint8_t* data, size_t length, uint16_t port,
     return true;
 }
 
+std::u16string StringIdText(int stringId) {
+    const std::string s = "#" + std::to_string(stringId);
+    return std::u16string(s.begin(), s.end());
+}
+
 std::u16string FakePrompts::LoadString(int stringId) const {
     auto it = Strings.find(stringId);
     if (it != Strings.end())
         return it->second;
-    std::string s = "#" + std::to_string(stringId);
-    return std::u16string(s.begin(), s.end());
+    return StringIdText(stringId);
 }
 
 MbResult FakePrompts::MessageBox(const std::u16string& text, MbButtons buttons) {

@@ -92,6 +92,9 @@ public:
                 const std::string& address) override;
 };
 
+/// "#<id>": what FakePrompts shows for a string it was given no text for.
+std::u16string StringIdText(int stringId);
+
 /// Scripted user: message boxes are recorded and answered from a queue (default Ok / Yes), the
 /// small dialogs are answered by callbacks or queues.
 class FakePrompts : public IUserPrompts {
@@ -129,6 +132,7 @@ public:
     std::deque<std::optional<AddParameterAnswer>> AddParameterAnswers;
     int AddParameterOpenings = 0;
 
+    /// The text given in Strings, else StringIdText(stringId).
     std::u16string LoadString(int stringId) const override;
     MbResult MessageBox(const std::u16string& text, MbButtons buttons) override;
     bool EditText(const std::u16string& caption, std::u16string& text) override;

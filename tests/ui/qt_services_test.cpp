@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QCursor>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
@@ -165,6 +166,25 @@ TEST(QtUserPrompts, PopupMenuReturnsTheChosenCommand) {
 
     QTimer::singleShot(0, [] { QApplication::activePopupWidget()->close(); });
     EXPECT_EQ(prompts.PopupMenu(items), 0);
+}
+
+TEST(QtUserPrompts, PopupMenuOpensWithItsTopRightCornerAtTheCursor) {
+    QWidget owner;
+    QtUserPrompts prompts(owner);
+    QCursor::setPos(400, 300);
+    const QPoint cursor = QCursor::pos();
+    QRect shown;
+    QTimer::singleShot(0, [&] {
+        QWidget* menu = QApplication::activePopupWidget();
+        ASSERT_NE(menu, nullptr);
+        shown = menu->geometry();
+        menu->close();
+    });
+    EXPECT_EQ(prompts.PopupMenu({{1, u"Add parameter", true}, {2, u"Delete parameter", true}}), 0);
+    ASSERT_GT(shown.width(), 0);
+    ASSERT_GT(cursor.x(), shown.width()) << "room on the left of the cursor";
+    EXPECT_EQ(shown.x() + shown.width(), cursor.x());
+    EXPECT_EQ(shown.y(), cursor.y());
 }
 
 TEST(QtUserPrompts, FileFiltersInQtsForm) {

@@ -48,11 +48,25 @@ TEST(ResourceSource, EveryStringOfTheTableExistsInEverySource) {
     for (SourceCase source : AllSourceCases) {
         SCOPED_TRACE(SourceCaseName(source));
         UseSourceCase(source);
-        for (int id = ids::SocketsInitFailed; id <= ids::LegacyTypeFormat; ++id) {
+        for (int id = ids::SocketsInitFailed; id <= ids::AbortWriteQuestion; ++id) {
             if (id == 150)
                 continue; // no text has this id
             EXPECT_FALSE(ResourceSource::LoadString(id).isEmpty()) << id;
         }
+    }
+}
+
+TEST(ResourceSource, ProbeAndAbortMessagesAreInTheInterfaceLanguage) {
+    for (SourceCase source : AllSourceCases) {
+        SCOPED_TRACE(SourceCaseName(source));
+        UseSourceCase(source);
+        const bool russian = IsRussian(source);
+        EXPECT_EQ(ResourceSource::LoadString(ids::DeviceNotResponding),
+                  QString::fromUtf8(russian ? "Ошибка: устройство не отвечает"
+                                            : "Error: device not responding"));
+        EXPECT_EQ(ResourceSource::LoadString(ids::AbortWriteQuestion),
+                  QString::fromUtf8(russian ? "Предыдущая запись не завершена. Прервать ее?"
+                                            : "Previous write not completed. Abort it?"));
     }
 }
 
