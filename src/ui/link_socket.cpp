@@ -71,14 +71,8 @@ uint16_t CDbgInfoSocket::LocalPort() const {
 }
 
 void CDbgInfoSocket::ReadPending() {
-    // A quick adapter answers each request before the handler returns, so the socket may never
-    // run dry; after a few datagrams the rest waits its turn behind the other events.
-    constexpr int DatagramsPerTurn = 8;
-    for (int n = 0; socket_ && socket_->hasPendingDatagrams(); ++n) {
-        if (n == DatagramsPerTurn) {
-            QMetaObject::invokeMethod(this, &CDbgInfoSocket::ReadPending, Qt::QueuedConnection);
-            return;
-        }
+    // The handler may close the socket (after an empty datagram, for one).
+    while (socket_ && socket_->hasPendingDatagrams()) {
         const QNetworkDatagram datagram = socket_->receiveDatagram();
         if (!datagram.isValid()) {
             // A refused earlier send on loopback surfaces here; it carries no datagram.

@@ -58,7 +58,8 @@ TEST(UiResponsiveness, FullFirmwareWriteLeavesTheTimerTicking) {
         },
         60000);
     tick.stop();
-    ASSERT_TRUE(done);
+    ASSERT_TRUE(done) << prompts.Texts().size() << " boxes; the adapter received "
+                      << adapter.ReceivedCount() << " datagrams";
     EXPECT_EQ(prompts.Texts().front(), complete);
     EXPECT_EQ(adapter.Memory(0, firmware.size()), firmware);
 
