@@ -2,10 +2,11 @@
 #include <cstdint>
 
 #include "config/dialog_state.h"
+#include "link/write_pump.h"
 
 /// A write started this soon after the pump's last request is refused without a question: the
-/// adapter is still busy with the queued jobs.
-inline constexpr uint32_t WriteBusyIntervalMs = 4000;
+/// adapter is still busy with the queued jobs. At this age the pump's write time-out ends it.
+inline constexpr uint32_t WriteBusyIntervalMs = WriteReplyTimeoutMs;
 
 /// Whether a new write may replace the jobs in `WriteQueue`: true at once when the queue is
 /// empty; false, silently, while a write probe is pending or less than WriteBusyIntervalMs after

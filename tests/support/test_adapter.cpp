@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <netinet/in.h>
 #include <poll.h>
 #include <stdexcept>
@@ -134,6 +135,26 @@ void TestAdapter::SetSilent(bool on) {
     Store(silent_, on);
 }
 
+void TestAdapter::SetFault(uint16_t code, uint32_t index, Fault fault, uint32_t delayMs) {
+    std::lock_guard lock(mutex_);
+    faults_[{code, index}] = {fault, delayMs};
+}
+
+void TestAdapter::ClearFaults() {
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+    code_counts_.clear();
+}
+
+std::vector<std::vector<uint8_t>> TestAdapter::TakePending() {
+    std::lock_guard lock(mutex_);
+    std::vector<std::vector<uint8_t>> out;
+    for (Pending& p : pending_)
+        out.push_back(std::move(p.bytes));
+    pending_.clear();
+    return out;
+}
+
 std::vector<uint8_t> TestAdapter::Answer(std::span<const uint8_t> d) {
     if (d.size() < kRequestHeader || Le32(&d[0]) != kMagicA || Le32(&d[4]) != kMagicB ||
         Le32(&d[12]) != kMagicB || Le32(&d[16]) != kMagicA)
@@ -207,6 +228,17 @@ std::vector<uint8_t> TestAdapter::Answer(std::span<const uint8_t> d) {
 
 void TestAdapter::Handle(std::span<const uint8_t> d, const std::string& address, uint16_t port,
                          uint64_t now) {
+    std::optional<FaultAt> fault;
+    if (d.size() >= kRequestHeader) {
+        const uint16_t code = Le32(&d[8]) & 0xFFFF;
+        const auto it = faults_.find({code, code_counts_[code]++});
+        if (it != faults_.end()) {
+            fault = it->second;
+            faults_.erase(it);
+        }
+    }
+    if (fault && fault->fault == Fault::DropRequest)
+        return;
     received_.push_back({std::vector<uint8_t>(d.begin(), d.end()), address, port});
     received_cv_.notify_all();
     std::vector<uint8_t> reply = Answer(d);
@@ -214,7 +246,32 @@ void TestAdapter::Handle(std::span<const uint8_t> d, const std::string& address,
         return;
     if (drop_at_ != 0 && --drop_at_ == 0)
         return;
-    pending_.push_back({now + delay_ms_, std::move(reply), address, port});
+    const Fault kind = fault ? fault->fault : Fault::DropRequest; // DropRequest: no fault here
+    if (kind == Fault::DropReply)
+        return;
+    if (kind == Fault::ReorderReply) {
+        pending_.push_back({UINT64_MAX, std::move(reply), address, port, true});
+        return;
+    }
+    const uint64_t due = now + (kind == Fault::DelayReply ? fault->delayMs : delay_ms_);
+    // Replies held back go out right behind this one.
+    std::deque<Pending> held;
+    for (auto it = pending_.begin(); it != pending_.end();) {
+        if (it->held) {
+            held.push_back(std::move(*it));
+            it = pending_.erase(it);
+        } else {
+            ++it;
+        }
+    }
+    if (kind == Fault::RepeatReply)
+        pending_.push_back({due, reply, address, port});
+    pending_.push_back({due, std::move(reply), address, port});
+    for (Pending& p : held) {
+        p.due = due;
+        p.held = false;
+        pending_.push_back(std::move(p));
+    }
 }
 
 std::vector<TestAdapter::Pending> TestAdapter::TakeDue(uint64_t now) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <mutex>
 #include <span>
 #include <string>
@@ -72,6 +73,23 @@ public:
     /// No reply at all.
     void SetSilent(bool on);
 
+    /// What happens to one chosen exchange, as a faulty network does it.
+    enum class Fault {
+        DropRequest, ///< the request never arrives: not recorded, not answered, not acted on
+        DropReply,   ///< acted on, but its reply is lost
+        RepeatReply, ///< its reply arrives twice
+        DelayReply,  ///< its reply arrives `delayMs` late (as SetReplyDelay, for this one)
+        ReorderReply ///< its reply is held back and arrives just behind the next reply sent
+    };
+    /// Applies `fault` to the request with code `code` (low 16 bits of the request word) whose
+    /// 0-based index among the requests of that code received since construction (or since
+    /// ClearFaults) is `index`. Several faults may be set; each acts once.
+    void SetFault(uint16_t code, uint32_t index, Fault fault, uint32_t delayMs = 0);
+    /// Cancels every fault set by SetFault and restarts the counts.
+    void ClearFaults();
+    /// The replies still on their way (delayed or held back), in order; they are then gone.
+    std::vector<std::vector<uint8_t>> TakePending();
+
     // ---- in-process mode ----
     /// Handles one datagram; returns the replies due now.
     std::vector<std::vector<uint8_t>> Receive(std::span<const uint8_t> datagram,
@@ -100,6 +118,11 @@ private:
         std::vector<uint8_t> bytes;
         std::string address;
         uint16_t port;
+        bool held = false; ///< waits for the next reply (ReorderReply)
+    };
+    struct FaultAt {
+        Fault fault;
+        uint32_t delayMs;
     };
 
     template <class T, class V> void Store(T& field, const V& value) {
@@ -128,6 +151,8 @@ private:
     bool wrong_echo_ = false;
     bool status_zero_ = false;
     bool silent_ = false;
+    std::map<std::pair<uint16_t, uint32_t>, FaultAt> faults_; ///< (code, index) -> fault
+    std::map<uint16_t, uint32_t> code_counts_;              ///< requests received per code
 
     uint64_t clock_ms_ = 0; ///< in-process clock
     std::deque<Pending> pending_;
