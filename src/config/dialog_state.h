@@ -66,6 +66,14 @@ struct DialogState {
     uint16_t FirmwareVersion = 0;
     uint16_t DeviceFlags = 0;
     uint32_t LastWriteSendTick = 0;
+    /// Request word of the erase or page the pump sent last and still waits to see
+    /// acknowledged; 0 while none is awaited (idle, probing, settling after an erase).
+    uint32_t AwaitedWriteReply = 0;
+    /// The settle time after an erase acknowledgement runs (single-shot timer
+    /// EraseSettleTimerId); the pump sends the next request when it ends.
+    bool EraseSettlePending = false;
+    /// A REQ_WRITE_VIN request sent in this run waits for its reply.
+    bool VinWritePending = false;
     /// Set and cleared only by atomic exchange.
     std::atomic<uint32_t> VinProbePending{0};
     uint32_t VinProbeTick = 0;

@@ -64,6 +64,7 @@ void OnAssignVin(DialogState& state) {
         return;
     }
     const auto payload = WriteVinPayload(*vin);
+    state.VinWritePending = true;
     SendRequest(state, MakeRequestWord(REQ_WRITE_VIN), payload.data(),
                 static_cast<uint32_t>(payload.size()));
 }

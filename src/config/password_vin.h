@@ -18,5 +18,6 @@ std::optional<uint32_t> ParseVinText(std::u16string_view text);
 
 /// Button 1025: asks for the number (caption string 146; string 147 when it is not accepted by
 /// ParseVinText) and sends REQ_WRITE_VIN with it to the chosen adapter, or to every request
-/// target with none chosen. Asks nothing else and leaves the write queue alone.
+/// target with none chosen, marking `VinWritePending` so that its reply is acted on. Asks nothing
+/// else and leaves the write queue alone.
 void OnAssignVin(DialogState& state);

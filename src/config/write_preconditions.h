@@ -2,10 +2,11 @@
 #include <cstdint>
 
 #include "config/dialog_state.h"
+#include "link/write_pump.h"
 
 /// A write started this soon after the pump's last request is refused without a question: the
-/// adapter is still busy with the queued jobs.
-inline constexpr uint32_t WriteBusyIntervalMs = 4000;
+/// adapter is still busy with the queued jobs. At this age the pump's write time-out ends it.
+inline constexpr uint32_t WriteBusyIntervalMs = WriteReplyTimeoutMs;
 /// Asked before a new write replaces jobs still queued; the same text in both languages.
 inline constexpr char16_t AbortWriteQuestionText[] =
     u"Предыдущая запись не завершена. Прервать ее?";

@@ -17,16 +17,6 @@
 
 namespace {
 
-/// Erase acknowledgements are acted on only after this wait, which gives the adapter's flash
-/// time to finish before the next request.
-constexpr uint32_t EraseSettleMs = 500;
-
-void ReportSocketError(DialogState& state, int code, const std::string& address, uint16_t port) {
-    const std::string text = "Socket error " + std::to_string(code) + " occurred [" + address +
-                             ":" + std::to_string(port) + "]";
-    state.Prompts->MessageBox(AsciiToWide(text));
-}
-
 /// Whether the reply comes from the adapter chosen in the device list, or none is chosen.
 bool FromChosenAdapter(const DialogState& state, const std::string& source) {
     const IDialogControls& controls = *state.Controls;
@@ -69,12 +59,9 @@ void OnVinReply(DialogState& state, std::span<const uint8_t> payload) {
     SendRequest(state, MakeRequestWord(REQ_READ_EEPROM_DATA, 0), nullptr, 0);
 }
 
-void OnWritePageAck(DialogState& state, uint8_t status) {
+void OnWritePageAck(DialogState& state, uint32_t requestWord, uint8_t status) {
     std::lock_guard lock(state.WriteQueueLock);
-    // The pump has a page or erase in flight only between its send and the queue's end; an
-    // acknowledgement at any other time (a repeated datagram, or one that outlived its write)
-    // must neither end a write nor report one as complete and restart the adapter.
-    if (state.WriteQueue.empty() || state.LastWriteSendTick == 0) {
+    if (!TakeAwaitedWriteReply(state, requestWord)) {
         return;
     }
     if (status == 0) {
@@ -84,33 +71,27 @@ void OnWritePageAck(DialogState& state, uint8_t status) {
     }
     PumpWriteQueue(state);
     if (state.WriteQueue.empty()) {
-        state.Prompts->MessageBoxId(ids::WriteComplete);
+        // The reset leaves before the box, whose nested loop may last until the user closes it.
         SendRequest(state, MakeRequestWord(REQ_RESET_DEVICE), nullptr, 0);
+        state.Prompts->MessageBoxId(ids::WriteComplete);
         OnGetSettings(state);
     }
 }
 
-/// Returns whether the acknowledgement matched the erase being waited for.
-bool OnEraseAck(DialogState& state, uint32_t requestWord) {
+void OnEraseAck(DialogState& state, uint32_t requestWord) {
     std::lock_guard lock(state.WriteQueueLock);
-    state.Clock->Sleep(EraseSettleMs);
-    if (!state.WriteQueue.empty()) {
-        auto& pre = state.WriteQueue.front().PreRequests;
-        if (!pre.empty() && pre.front() == requestWord) {
-            pre.pop_front();
-            PumpWriteQueue(state);
-            return true;
-        }
+    if (TakeAwaitedWriteReply(state, requestWord)) {
+        StartEraseSettle(state);
     }
-    state.Prompts->MessageBoxId(ids::WritingError);
-    return false;
 }
 
 void OnWriteVinReply(DialogState& state, std::span<const uint8_t> payload) {
     const std::optional<WriteVinReply> reply = DecodeWriteVinReply(payload);
-    if (!reply) {
+    // Only the answer to this run's own VIN write restarts the adapter and shows a result.
+    if (!reply || !state.VinWritePending) {
         return;
     }
+    state.VinWritePending = false;
     SendRequest(state, MakeRequestWord(REQ_RESET_DEVICE), nullptr, 0);
     const std::array<uint32_t, 5>& r = reply->Results;
     state.Prompts->MessageBox(
@@ -147,16 +128,12 @@ void OnReceive(DialogState& state, const uint8_t* data, size_t length, const std
     if (state.LinkSocket == nullptr || !state.LinkSocket->IsOpen()) {
         return; // a closed socket stays closed for the rest of the run
     }
+    // An empty or oversized datagram concerns that datagram alone: it is dropped and the
+    // socket keeps serving, whoever sent it.
+    if (length == 0 || length > ReceiveBufferSize) {
+        return;
+    }
     const std::string source = SourceText(address, port);
-    if (length > ReceiveBufferSize) {
-        ReportSocketError(state, SocketErrorMessageTooLong, address, port);
-        state.LinkSocket->Close();
-        return;
-    }
-    if (length == 0) {
-        state.LinkSocket->Close();
-        return;
-    }
     const CheckedReply reply = CheckReply(std::span<const uint8_t>(data, length));
     if (reply.Status == ReplyStatus::NotReply) {
         return;
@@ -174,12 +151,10 @@ void OnReceive(DialogState& state, const uint8_t* data, size_t length, const std
             ReadSettingsPage(state, reply.Argument(), reply.Payload);
             break;
         case REQ_WRITE_EEPROM_DATA:
-            OnWritePageAck(state, reply.Payload[0]);
+            OnWritePageAck(state, reply.RequestWord, reply.Payload[0]);
             break;
         case REQ_ERASE_EEPROM:
-            if (!OnEraseAck(state, reply.RequestWord)) {
-                return; // a mismatching erase acknowledgement does not make its sender known
-            }
+            OnEraseAck(state, reply.RequestWord);
             break;
         case REQ_WRITE_VIN:
             OnWriteVinReply(state, reply.Payload);

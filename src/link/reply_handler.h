@@ -5,21 +5,19 @@
 
 #include "config/dialog_state.h"
 
-/// Receive error reported for a datagram longer than the 4096-byte receive buffer, numbered as
-/// the platform sockets of the adapter's tools number it ("message too long").
-inline constexpr int SocketErrorMessageTooLong = 10040;
-
 /// Entry point of every datagram the link socket receives: `data` holds `length` bytes from the
 /// sender at dotted `address` and `port`.
 ///
-/// A datagram beyond the receive buffer is a receive error: "Socket error %d occurred [%s:%u]"
-/// is shown and the socket closed; an empty one closes it silently. A datagram that is no reply
-/// is dropped. While an adapter is chosen in the device list, replies from any other sender
-/// only add that sender to the list. Accepted replies are dispatched by their code: the
-/// identification reply (starting the settings read, or the write pump when a write probe is
-/// pending), settings-image pages, erase and page-write acknowledgements (under
-/// `WriteQueueLock`) and the REQ_WRITE_VIN result. Every reply's sender is learned, except that
-/// of an erase acknowledgement that does not match the erase being waited for.
+/// An empty datagram, one beyond the 4096-byte receive buffer and one that is no reply are
+/// dropped without a message; the socket stays open. While an adapter is chosen in the device
+/// list, replies from any other sender only add that sender to the list. Accepted replies are
+/// dispatched by their code: the identification reply (starting the settings read, or the
+/// write pump when a write probe is pending), settings-image pages, erase and page-write
+/// acknowledgements (under `WriteQueueLock`, acted on only when they echo the request the pump
+/// awaits: an erase starts the settle time, a page status 0 ends the write with string 110,
+/// the last page's status resets the adapter, shows string 111 and reads the settings again)
+/// and the REQ_WRITE_VIN result (only while this run's VIN write waits for it). Every reply's
+/// sender is learned.
 void OnReceive(DialogState& state, const uint8_t* data, size_t length, const std::string& address,
                uint16_t port);
 

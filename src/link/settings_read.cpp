@@ -163,8 +163,12 @@ void ReadSettingsPage0(DialogState& state, std::span<const uint8_t> bytes) {
     state.LastBaseCode = 0;
     if (state.AnnouncedParamCount != 0) {
         RequestPage(state, 1);
-    } else {
+    } else if (page.ParamCount == 0) {
         FinishReading(state);
+    } else {
+        // Entries are announced that no known type can read: the image is not whole, and a
+        // password change must not write back page 0 alone.
+        RefreshParamTable(state, 0);
     }
 }
 

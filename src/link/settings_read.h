@@ -12,7 +12,8 @@
 /// empty; with it the page becomes `ConfigImage`, its fields fill the form, the telemetry type it
 /// names is chosen (a type only the description knows is first added as a "Legacy" entry), the
 /// parameter map is emptied and page 1 is asked for, or, with no entries announced, the reading
-/// ends. Either way `ConfigRead` is 0 until the whole image is in again.
+/// ends. Either way `ConfigRead` is 0 until the whole image is in again; with entries announced
+/// but no type chosen to read them it stays 0.
 ///
 /// Page k >= 1 holds entries (k - 1) x 32 onwards: it is stored at its place in `ConfigImage`,
 /// its entries up to the announced count enter `SelectedParamMap` (a frame offset that differs

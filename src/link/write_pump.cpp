@@ -6,6 +6,7 @@
 #include "link/send_request.h"
 #include "link/wide_text.h"
 #include "platform/control_ids.h"
+#include "platform/string_ids.h"
 
 namespace {
 
@@ -23,12 +24,14 @@ void PumpWriteQueue(DialogState& state) {
     }
     if (queue.empty()) {
         state.LastWriteSendTick = 0;
+        state.AwaitedWriteReply = 0;
         return;
     }
     state.LastWriteSendTick = SendTickOf(state.Clock->TickCount());
 
     WriteJob& job = queue.front();
     if (!job.PreRequests.empty()) {
+        state.AwaitedWriteReply = job.PreRequests.front();
         SendRequest(state, job.PreRequests.front(), state.WritePassword.data(),
                     static_cast<uint32_t>(state.WritePassword.size()));
         return;
@@ -36,12 +39,59 @@ void PumpWriteQueue(DialogState& state) {
     const uint32_t p = job.PagesSent;
     const auto page = job.Page(p);
     const auto payload = WritePagePayload(state.WritePassword, page);
-    SendRequest(state, job.PageRequestWord(p), payload.data(),
-                static_cast<uint32_t>(payload.size()));
+    state.AwaitedWriteReply = job.PageRequestWord(p);
     job.PagesSent = p + 1;
+    SendRequest(state, state.AwaitedWriteReply, payload.data(),
+                static_cast<uint32_t>(payload.size()));
 }
 
-void OnDialogTimer(DialogState& state, uint32_t /*timerId*/) {
+bool TakeAwaitedWriteReply(DialogState& state, uint32_t requestWord) {
+    // Request words are never 0 (the code is in the low half), so 0 matches nothing.
+    if (state.AwaitedWriteReply == 0 || requestWord != state.AwaitedWriteReply ||
+        state.WriteQueue.empty()) {
+        return false;
+    }
+    state.AwaitedWriteReply = 0;
+    return true;
+}
+
+void StartEraseSettle(DialogState& state) {
+    auto& pre = state.WriteQueue.front().PreRequests;
+    if (!pre.empty()) {
+        pre.pop_front();
+    }
+    state.EraseSettlePending = true;
+    state.Window->SetSingleShotTimer(EraseSettleTimerId, EraseSettleMs);
+}
+
+namespace {
+
+void OnEraseSettled(DialogState& state) {
+    std::lock_guard lock(state.WriteQueueLock);
+    if (!state.EraseSettlePending) {
+        return; // the write was dropped while the flash settled
+    }
+    state.EraseSettlePending = false;
+    PumpWriteQueue(state);
+}
+
+/// Ends a write whose acknowledgement is overdue; returns whether it did.
+bool TimeOutWrite(DialogState& state, uint32_t now) {
+    std::lock_guard lock(state.WriteQueueLock);
+    if (state.AwaitedWriteReply == 0 || now - state.LastWriteSendTick < WriteReplyTimeoutMs) {
+        return false;
+    }
+    DropWriteQueue(state);
+    return true;
+}
+
+} // namespace
+
+void OnDialogTimer(DialogState& state, uint32_t timerId) {
+    if (timerId == EraseSettleTimerId) {
+        OnEraseSettled(state);
+        return;
+    }
     const uint32_t now = state.Clock->TickCount();
 
     if (now - state.LastFreezeTick >= FreezeDhcpIntervalMs) {
@@ -61,12 +111,22 @@ void OnDialogTimer(DialogState& state, uint32_t /*timerId*/) {
         state.VinProbePending.exchange(0);
         state.Prompts->MessageBox(DeviceNotRespondingText, MbButtons::Ok);
     }
+
+    // Dropped before the box opens, for the same reason as the probe's.
+    if (TimeOutWrite(state, now)) {
+        state.Prompts->MessageBoxId(ids::WritingError);
+    }
 }
 
 void DropWriteQueue(DialogState& state) {
     std::lock_guard lock(state.WriteQueueLock);
     state.WriteQueue.clear();
     state.LastWriteSendTick = 0;
+    state.AwaitedWriteReply = 0;
+    if (state.EraseSettlePending) {
+        state.EraseSettlePending = false;
+        state.Window->KillTimer(EraseSettleTimerId);
+    }
 }
 
 void QueueWriteJobs(DialogState& state, std::vector<WriteJob> jobs) {

@@ -12,21 +12,44 @@ inline constexpr uint32_t DialogTimerPeriodMs = 500;
 inline constexpr uint32_t FreezeDhcpIntervalMs = 5000;
 /// A write probe unanswered this long drops the queued jobs.
 inline constexpr uint32_t VinProbeTimeoutMs = 1000;
+/// A write whose awaited acknowledgement has not come this long after its request is ended.
+inline constexpr uint32_t WriteReplyTimeoutMs = 4000;
+/// Single-shot timer of the settle time after an erase acknowledgement: the adapter's flash
+/// needs it before the next request.
+inline constexpr uint32_t EraseSettleTimerId = 2;
+inline constexpr uint32_t EraseSettleMs = 500;
 /// Shown when a write probe times out; this text lives in the code, not in the string table.
 inline constexpr char16_t DeviceNotRespondingText[] = u"Ошибка: устройство не отвечает";
 
 /// Sends the next request of the head job of `WriteQueue` after dropping finished jobs: its
 /// first erase request (which stays queued until its acknowledgement), else its next page.
-/// With nothing left, `LastWriteSendTick` becomes 0 and nothing is sent. Takes no lock: the
-/// acknowledgement branches of the reply handler call it holding `WriteQueueLock`.
+/// The word sent becomes `AwaitedWriteReply` and its time `LastWriteSendTick`. With nothing
+/// left, both become 0 and nothing is sent. Takes no lock: its callers hold `WriteQueueLock`
+/// (or, for the probe's reply, run where nothing else touches the queue).
 void PumpWriteQueue(DialogState& state);
 
-/// The 500 ms timer: a freeze-DHCP keep-alive at most every 5000 ms to a chosen adapter whose
-/// text does not end in ".255", and the 1000 ms time-out of a pending write probe (queue
-/// dropped, then the probe flag cleared, then DeviceNotRespondingText shown).
+/// Whether an erase or page acknowledgement echoing `requestWord` is the one the pump waits
+/// for; if so it is no longer awaited, and the caller acts on it. Any other (repeated, late,
+/// from an earlier write, or with no write under way) is to be ignored. Caller holds
+/// `WriteQueueLock`.
+bool TakeAwaitedWriteReply(DialogState& state, uint32_t requestWord);
+
+/// After the awaited erase acknowledgement: removes the head job's first erase and starts the
+/// settle time (single-shot timer EraseSettleTimerId, EraseSettleMs); when it ends, the dialog
+/// timer sends the next request. Caller holds `WriteQueueLock`.
+void StartEraseSettle(DialogState& state);
+
+/// Handler of the dialog's timers. EraseSettleTimerId: the settle time is over, the pump sends
+/// the next request (unless the write was dropped meanwhile). Any other id is the 500 ms
+/// polling timer: a freeze-DHCP keep-alive at most every 5000 ms to a chosen adapter whose text
+/// does not end in ".255"; the 1000 ms time-out of a pending write probe (queue dropped, then
+/// the probe flag cleared, then DeviceNotRespondingText shown); and the write time-out: an
+/// acknowledgement awaited WriteReplyTimeoutMs or longer ends the write (queue dropped, then
+/// string 110 shown).
 void OnDialogTimer(DialogState& state, uint32_t timerId);
 
-/// First step of every write: empties `WriteQueue` and sets `LastWriteSendTick` to 0, under
+/// First step of every write, and the end of a failed one: empties `WriteQueue`, sets
+/// `LastWriteSendTick` and `AwaitedWriteReply` to 0 and cancels a running settle time, under
 /// `WriteQueueLock` (the caller may already hold it).
 void DropWriteQueue(DialogState& state);
 

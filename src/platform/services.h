@@ -25,12 +25,12 @@ public:
                         const std::string& address) = 0;
 };
 
-/// Millisecond tick count that wraps at 32 bits, and a sleep of the user-interface thread.
+/// Millisecond tick count that wraps at 32 bits. Nothing waits on it: waits are timers of the
+/// dialog window, so the user-interface thread never blocks.
 class IClock {
 public:
     virtual ~IClock() = default;
     virtual uint32_t TickCount() const = 0;
-    virtual void Sleep(uint32_t milliseconds) = 0;
 };
 
 enum class MbButtons { Ok, YesNo };
@@ -107,7 +107,8 @@ public:
     virtual std::vector<NetworkInterface> List() const = 0;
 };
 
-/// The dialog window itself: title, the one polling timer, and ending the run.
+/// The dialog window itself: title, its timers by id, and ending the run. Every timer calls the
+/// dialog's one timer handler with its id, on the user-interface thread.
 class IDialogWindow {
 public:
     virtual ~IDialogWindow() = default;
@@ -115,6 +116,10 @@ public:
     virtual void SetTitle(const std::u16string& title) = 0;
     /// Starts timer `id` with the given period; returns the id, 0 on failure.
     virtual uint32_t SetTimer(uint32_t id, uint32_t periodMs) = 0;
+    /// Starts timer `id` to fire once, `delayMs` from now; a timer of that id still running is
+    /// replaced. It returns at once: the wait blocks nothing.
+    virtual void SetSingleShotTimer(uint32_t id, uint32_t delayMs) = 0;
+    /// Stops timer `id` (periodic or single-shot) when it runs; it fires no more.
     virtual void KillTimer(uint32_t id) = 0;
     /// Ends the program's event loop with the given exit code once control returns to it.
     virtual void PostQuit(int exitCode) = 0;

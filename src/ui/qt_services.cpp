@@ -2,7 +2,6 @@
 
 #include <QApplication>
 #include <QDialog>
-#include <QThread>
 #include <QTimer>
 #include <QWidget>
 
@@ -14,10 +13,6 @@ uint32_t QtClock::TickCount() const {
     const auto now = std::chrono::steady_clock::now().time_since_epoch();
     return static_cast<uint32_t>(
         std::chrono::duration_cast<std::chrono::milliseconds>(now).count());
-}
-
-void QtClock::Sleep(uint32_t milliseconds) {
-    QThread::msleep(milliseconds);
 }
 
 namespace {
@@ -73,7 +68,7 @@ void QtDialogWindow::SetTitle(const std::u16string& title) {
     window_.setWindowTitle(ToQString(title));
 }
 
-uint32_t QtDialogWindow::SetTimer(uint32_t id, uint32_t periodMs) {
+QTimer& QtDialogWindow::TimerOf(uint32_t id) {
     std::unique_ptr<QTimer>& timer = timers_[id];
     if (!timer) {
         timer = std::make_unique<QTimer>();
@@ -82,12 +77,29 @@ uint32_t QtDialogWindow::SetTimer(uint32_t id, uint32_t periodMs) {
                 onTimer_(id);
         });
     }
-    timer->start(static_cast<int>(periodMs));
+    return *timer;
+}
+
+uint32_t QtDialogWindow::SetTimer(uint32_t id, uint32_t periodMs) {
+    QTimer& timer = TimerOf(id);
+    timer.setSingleShot(false);
+    timer.start(static_cast<int>(periodMs));
     return id;
 }
 
+void QtDialogWindow::SetSingleShotTimer(uint32_t id, uint32_t delayMs) {
+    QTimer& timer = TimerOf(id);
+    timer.setSingleShot(true);
+    timer.start(static_cast<int>(delayMs));
+}
+
 void QtDialogWindow::KillTimer(uint32_t id) {
-    timers_.erase(id);
+    auto it = timers_.find(id);
+    if (it == timers_.end())
+        return;
+    it->second->stop();
+    it->second.release()->deleteLater();
+    timers_.erase(it);
 }
 
 QTimer* QtDialogWindow::Timer(uint32_t id) const {

@@ -15,11 +15,9 @@ class QTimer;
 class QWidget;
 
 /// Milliseconds of the steady clock cut to 32 bits, so the count wraps as the operations expect.
-/// Sleep blocks the user-interface thread: the adapter's pacing wants no events served meanwhile.
 class QtClock : public IClock {
 public:
     uint32_t TickCount() const override;
-    void Sleep(uint32_t milliseconds) override;
 };
 
 /// Organisation part of the per-user settings' location.
@@ -50,8 +48,8 @@ private:
     std::unique_ptr<QSettings> settings_;
 };
 
-/// The dialog's window: its title, one QTimer per timer id calling `onTimer` with the id, and
-/// the quit request that ends the modal run.
+/// The dialog's window: its title, one QTimer per timer id (periodic or single-shot) calling
+/// `onTimer` with the id, and the quit request that ends the modal run.
 class QtDialogWindow : public IDialogWindow {
 public:
     QtDialogWindow(QWidget& window, std::function<void(uint32_t)> onTimer);
@@ -61,6 +59,9 @@ public:
     void SetTitle(const std::u16string& title) override;
     /// Starts timer `id`, or restarts it with the new period when it runs; returns `id`.
     uint32_t SetTimer(uint32_t id, uint32_t periodMs) override;
+    void SetSingleShotTimer(uint32_t id, uint32_t delayMs) override;
+    /// The timer is stopped at once and deleted once control is back in the event loop, so a
+    /// handler may kill the timer that called it.
     void KillTimer(uint32_t id) override;
     /// Once control is back in the event loop, closes the modal windows open above the dialog
     /// and then the dialog; the run then ends with `exitCode`.
@@ -72,6 +73,8 @@ public:
     QTimer* Timer(uint32_t id) const;
 
 private:
+    QTimer& TimerOf(uint32_t id);
+
     QWidget& window_;
     std::function<void(uint32_t)> onTimer_;
     std::map<uint32_t, std::unique_ptr<QTimer>> timers_;

@@ -10,6 +10,7 @@
 #include "config/password_vin.h"
 #include "config/settings_image.h"
 #include "link/reply_handler.h"
+#include "link/write_pump.h"
 #include "support/fake_table_ctrl.h"
 #include "support/temp_folder.h"
 #include "support/test_adapter.h"
@@ -31,9 +32,15 @@ protected:
     }
 
     /// Hands every datagram the program sends to the adapter and its replies back to the
-    /// program, until the program sends nothing more; then forgets them.
+    /// program, letting each erase's settle time pass, until the program sends nothing more;
+    /// then forgets them.
     void Exchange() {
-        for (size_t next = 0; next < f.Socket.SentDatagrams.size() && next < 5000; ++next) {
+        for (size_t next = 0; next < 5000; ++next) {
+            if (next == f.Socket.SentDatagrams.size()) {
+                f.Window.Advance(EraseSettleMs);
+                if (next == f.Socket.SentDatagrams.size())
+                    break;
+            }
             const std::vector<uint8_t> sent = f.Socket.SentDatagrams[next].Data;
             for (const std::vector<uint8_t>& reply : adapter.Receive(sent, "127.0.0.1", 60000))
                 OnReceive(f.State, reply.data(), reply.size(), "127.0.0.1", AdapterPort);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "config/password_vin.h"
 #include "link/reply_handler.h"
 #include "link/settings_read.h"
 #include "model/instrument_type_catalog.h"
@@ -364,17 +365,28 @@ TEST_F(SettingsReadTest, TypeOnlyTheDescriptionKnowsJoinsTheListAsLegacy) {
 
 TEST_F(SettingsReadTest, UnknownTypeLeavesNoTypeChosenAndNoEntriesRead) {
     // Nothing of the type of an adapter read before may stay current: a save would write it.
+    // Entries announced that no type can read leave the image unread: a password change would
+    // otherwise write back page 0 alone, and the adapter would lose its entries.
     Read(0, Page0().bytes);
     ASSERT_EQ(f.State.DeviceParamLayout.TeleType, SoundMeter);
+    f.Prompts.Strings[ids::ConfigNotRead] = u"not read";
     for (int32_t type : {0, 99}) {
-        SCOPED_TRACE(type);
-        Read(0, Page0().Put(0x2A, type, 2).Put(0xB6, 3, 2).bytes);
-        EXPECT_EQ(f.Controls.ComboGetCurSel(ctl::TeleTypeCombo), -1);
-        EXPECT_EQ(f.State.DeviceParamLayout.TeleType, 0);
-        EXPECT_EQ(f.Controls.ComboGetCount(ctl::TeleTypeCombo), 1);
-        EXPECT_TRUE(f.Socket.SentDatagrams.empty());
-        EXPECT_EQ(f.State.ConfigRead, 1u);
+        for (uint32_t announced : {3u, 0u}) {
+            SCOPED_TRACE(testing::Message() << type << " announcing " << announced);
+            Read(0, Page0().Put(0x2A, type, 2).Put(0xB6, announced, 2).bytes);
+            EXPECT_EQ(f.Controls.ComboGetCurSel(ctl::TeleTypeCombo), -1);
+            EXPECT_EQ(f.State.DeviceParamLayout.TeleType, 0);
+            EXPECT_EQ(f.Controls.ComboGetCount(ctl::TeleTypeCombo), 1);
+            EXPECT_TRUE(f.Socket.SentDatagrams.empty());
+            EXPECT_EQ(f.State.ConfigRead, announced == 0 ? 1u : 0u);
+        }
     }
+    Read(0, Page0().Put(0x2A, 99, 2).Put(0xB6, 3, 2).bytes);
+    f.Prompts.PasswordAnswers.push_back(FakePrompts::PasswordAnswer{u"a", u"b", u"b"});
+    OnChangeDevicePassword(f.State);
+    EXPECT_EQ(f.Prompts.Texts(), std::vector<std::u16string>{u"not read"});
+    EXPECT_TRUE(f.State.WriteQueue.empty());
+    EXPECT_TRUE(f.Socket.SentDatagrams.empty());
 }
 
 TEST_F(SettingsReadTest, PagesNoReadingAskedForLeaveImageAndMapAlone) {

@@ -6,8 +6,11 @@
 
 #include "link/protocol.h"
 #include "link/write_pump.h"
+#include "link/reply_handler.h"
 #include "platform/control_ids.h"
+#include "platform/string_ids.h"
 #include "support/dialog_fixture.h"
+#include "support/reply_datagram.h"
 
 namespace {
 
@@ -192,6 +195,57 @@ TEST_F(WritePumpTest, AnsweredProbeDoesNotTimeOut) {
     OnDialogTimer(f.State, DialogTimerId);
     EXPECT_EQ(f.State.WriteQueue.size(), 1u);
     EXPECT_TRUE(f.Prompts.Boxes.empty());
+}
+
+TEST_F(WritePumpTest, AcknowledgementAwaitedFourSecondsEndsTheWrite) {
+    // A lost erase or page acknowledgement, or an adapter that ignores a wrong password's erase,
+    // must end in a report instead of a write that hangs for ever.
+    struct Case {
+        const char* name;
+        WriteJob job;
+        int acknowledged; ///< acknowledgements that come before the rest is lost
+    };
+    for (const Case& c : std::vector<Case>{{"erase", Job({0x07000003}, 0x700, 300), 0},
+                                           {"page", Job({0x07000003}, 0x700, 300), 1}}) {
+        SCOPED_TRACE(c.name);
+        DialogFixture g;
+        g.Clock.Now = 0xFFFFF000; // across the wrap of the tick count
+        g.State.LastFreezeTick = g.Clock.Now;
+        g.State.WriteQueue.push_back(c.job);
+        PumpWriteQueue(g.State);
+        if (c.acknowledged > 0) {
+            const std::vector<uint8_t> ack = ReplyDatagram(0x07000003);
+            OnReceive(g.State, ack.data(), ack.size(), "127.0.0.1", 22);
+            g.Window.Advance(EraseSettleMs);
+        }
+        const uint32_t sentAt = g.Clock.Now;
+        int boxes = 0;
+        g.Prompts.DuringMessageBox = [&] {
+            ++boxes;
+            g.Clock.Advance(DialogTimerPeriodMs); // the nested loop keeps the timer ticking
+            OnDialogTimer(g.State, DialogTimerId);
+        };
+        g.Clock.Now = sentAt + WriteReplyTimeoutMs - 1;
+        OnDialogTimer(g.State, DialogTimerId);
+        EXPECT_FALSE(g.State.WriteQueue.empty());
+        EXPECT_TRUE(g.Prompts.Boxes.empty());
+
+        g.Clock.Now = sentAt + WriteReplyTimeoutMs;
+        OnDialogTimer(g.State, DialogTimerId);
+        EXPECT_TRUE(g.State.WriteQueue.empty());
+        EXPECT_EQ(g.State.LastWriteSendTick, 0u);
+        EXPECT_EQ(g.Prompts.Texts(), std::vector<std::u16string>{u"#110"});
+        EXPECT_EQ(boxes, 1);
+
+        // The acknowledgement that comes after all is ignored.
+        const size_t sent = g.Socket.SentDatagrams.size();
+        const std::vector<uint8_t> late =
+            c.acknowledged > 0 ? ReplyDatagram(0x07000002, {1}) : ReplyDatagram(0x07000003);
+        OnReceive(g.State, late.data(), late.size(), "127.0.0.1", 22);
+        g.Window.Advance(EraseSettleMs);
+        EXPECT_EQ(g.Socket.SentDatagrams.size(), sent);
+        EXPECT_EQ(g.Prompts.Boxes.size(), 1u);
+    }
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "support/dialog_fixture.h"
 
 #include "link/protocol.h"
+#include "link/write_pump.h"
 
 DialogFixture::DialogFixture() {
     State.Controls = &Controls;
@@ -10,6 +11,8 @@ DialogFixture::DialogFixture() {
     State.Profile = &Profile;
     State.Window = &Window;
     Socket.Open = true;
+    Window.Clock = &Clock;
+    Window.OnTimer = [this](uint32_t id) { OnDialogTimer(State, id); };
 }
 
 std::vector<uint32_t> DialogFixture::SentRequestWords() const {

@@ -6,7 +6,8 @@
 #include "support/fake_platform.h"
 
 /// A working state wired to in-memory fakes, as the dialog wires it to its widgets. The
-/// parameter list is left to the test (`State.ParamList`).
+/// parameter list is left to the test (`State.ParamList`). The window's single-shot timers run
+/// the dialog timer handler when `Window.Advance` moves the clock past them.
 struct DialogFixture {
     FakeControls Controls;
     FakeClock Clock;

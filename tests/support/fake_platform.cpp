@@ -240,3 +240,25 @@ void FakeProfile::WriteProfileString(const std::u16string& section, const std::u
                                      const std::u16string& value) {
     Strings[{section, name}] = value;
 }
+
+void FakeWindow::Advance(uint32_t ms) {
+    for (;;) {
+        // Earliest timer due within what is left of the step (unsigned: the tick count wraps).
+        auto next = SingleShots.end();
+        for (auto it = SingleShots.begin(); it != SingleShots.end(); ++it) {
+            if (it->second - Clock->Now <= ms &&
+                (next == SingleShots.end() || it->second - Clock->Now < next->second - Clock->Now))
+                next = it;
+        }
+        if (next == SingleShots.end())
+            break;
+        const uint32_t id = next->first;
+        const uint32_t step = next->second - Clock->Now;
+        SingleShots.erase(next);
+        Clock->Now += step;
+        ms -= step;
+        if (OnTimer)
+            OnTimer(id);
+    }
+    Clock->Now += ms;
+}

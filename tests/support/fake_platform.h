@@ -57,16 +57,11 @@ private:
     std::map<int, Control> controls_;
 };
 
-/// A clock moved by hand. Sleep advances it by the slept time.
+/// A clock moved by hand.
 class FakeClock : public IClock {
 public:
     uint32_t Now = 0;
-    std::vector<uint32_t> Sleeps;
     uint32_t TickCount() const override { return Now; }
-    void Sleep(uint32_t ms) override {
-        Sleeps.push_back(ms);
-        Now += ms;
-    }
     void Advance(uint32_t ms) { Now += ms; }
 };
 
@@ -166,11 +161,17 @@ public:
     std::vector<NetworkInterface> List() const override { return Interfaces; }
 };
 
+/// The window's timers as records. Periodic timers are only recorded (tests tick them by hand);
+/// single-shot timers fire from `Advance`, which moves `Clock` (set by the owner) and calls
+/// `OnTimer` with each id whose time has come, at that time, earliest first.
 class FakeWindow : public IDialogWindow {
 public:
     std::u16string Title;
     std::map<uint32_t, uint32_t> Timers; ///< id -> period
+    std::map<uint32_t, uint32_t> SingleShots; ///< id -> tick it fires at
     std::optional<int> QuitCode;
+    FakeClock* Clock = nullptr;
+    std::function<void(uint32_t)> OnTimer;
 
     std::u16string GetTitle() const override { return Title; }
     void SetTitle(const std::u16string& title) override { Title = title; }
@@ -178,6 +179,15 @@ public:
         Timers[id] = periodMs;
         return id;
     }
-    void KillTimer(uint32_t id) override { Timers.erase(id); }
+    void SetSingleShotTimer(uint32_t id, uint32_t delayMs) override {
+        SingleShots[id] = Clock->Now + delayMs;
+    }
+    void KillTimer(uint32_t id) override {
+        Timers.erase(id);
+        SingleShots.erase(id);
+    }
     void PostQuit(int exitCode) override { QuitCode = exitCode; }
+
+    /// Moves the clock by `ms`, firing the single-shot timers that come due on the way.
+    void Advance(uint32_t ms);
 };
