@@ -9,8 +9,9 @@
 // order of the queued jobs, "Write complete" only after the awaited acknowledgement of the last
 // page (and after REQ_RESET_DEVICE went out), "Writing error" only for an awaited status-0
 // acknowledgement or a write whose acknowledgement is 4000 ms late, no write left hanging, a VIN
-// result only for a VIN write sent, the socket open after every datagram, no sleep on the
-// user-interface thread, and ConfigRead only once every announced entry page came in.
+// result only for a VIN write sent, the socket open after every datagram, and ConfigRead only
+// once every announced entry page came in. The clock moves in steps of the polling timer's
+// period; the settle timer after an erase fires on the way, at its time.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -71,20 +72,12 @@ bool IsAcceptedReply(const std::vector<uint8_t>& d) {
     }
 }
 
-/// With VELMORA_FUZZ_TRACE set, a run prints its steps (for reading a finding).
-void Trace(const char* format, auto... args) {
-    static const bool on = std::getenv("VELMORA_FUZZ_TRACE") != nullptr;
-    if (on) {
-        std::fprintf(stderr, format, args...);
-        std::fputc('\n', stderr);
-    }
-}
-
 class DispatchRun {
 public:
     explicit DispatchRun(ByteReader& in) : in_(in) {
         adapter_.SetPassword(rig_.F.State.WritePassword);
         rig_.F.Prompts.DuringMessageBox = [this] { CheckResetBeforeComplete(); };
+        rig_.F.Window.OnTimer = [this](uint32_t id) { Timer(id); };
     }
 
     void Run() {
@@ -249,19 +242,25 @@ private:
         }
     }
 
-    /// Moves the clock in steps of at most one timer period, as the dialog's timer sees it.
+    /// Moves the clock in steps of at most one timer period, as the dialog's timer sees it; the
+    /// single-shot timers fire on the way.
     void Tick(uint32_t ms) {
         do {
             const uint32_t slice = std::min(ms, DialogTimerPeriodMs);
             ms -= slice;
-            rig_.F.Clock.Advance(slice);
-            Trace("t=%u tick", Now());
-            timeoutDue_ = awaiting_ && Now() - awaitTick_ >= WriteTimeoutMs;
-            OnDialogTimer(State(), DialogTimerId);
-            AfterStep();
+            rig_.F.Window.Advance(slice);
+            Timer(DialogTimerId);
             if (writeQueued_ && !writeEnded_ && Now() - progressTick_ > HangMs)
                 FuzzFail("a write hangs: no request, acknowledgement or end for 5000 ms");
         } while (ms > 0);
+    }
+
+    void Timer(uint32_t id) {
+        Trace("t=%u timer %u", Now(), id);
+        timeoutDue_ = awaiting_ && Now() - awaitTick_ >= WriteTimeoutMs;
+        OnDialogTimer(State(), id);
+        AfterStep();
+        timeoutDue_ = false;
     }
 
     /// Whether a reply from `source` reaches the dispatch: none chosen, or this one.
@@ -322,8 +321,6 @@ private:
     }
 
     void AfterStep() {
-        if (!rig_.F.Clock.Sleeps.empty())
-            FuzzFail("the user-interface thread sleeps");
         const auto& sent = rig_.F.Socket.SentDatagrams;
         for (; sentSeen_ < sent.size(); ++sentSeen_) {
             const uint32_t word = Le32(sent[sentSeen_].Data, 8);

@@ -32,6 +32,18 @@ inline void FuzzFail(const char* invariant) {
     std::abort();
 }
 
+/// With VELMORA_FUZZ_TRACE set, a run prints its steps (for reading a finding).
+inline void Trace(const char* format, auto... args) {
+    static const bool on = std::getenv("VELMORA_FUZZ_TRACE") != nullptr;
+    if (on) {
+#pragma clang diagnostic push
+#pragma clang diagnostic ignored "-Wformat-security"
+        std::fprintf(stderr, format, args...); // the callers pass literals
+#pragma clang diagnostic pop
+        std::fputc('\n', stderr);
+    }
+}
+
 class ByteReader {
 public:
     ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}

@@ -53,6 +53,7 @@ private:
             break;
         }
         case SettingsOp::GetSettings:
+            Trace("get settings");
             OnGetSettings(State());
             reading_ = false;
             Check();
@@ -69,7 +70,10 @@ private:
         const bool whole = bytes.size() >= PageBytes;
         if (whole && index != 0)
             pages_[index].assign(bytes.begin(), bytes.begin() + PageBytes);
+        Trace("page %u (%zu bytes), nested %d", index, bytes.size(), nested_);
         ReadSettingsPage(State(), index, bytes);
+        Trace("  page %u done: ConfigRead %u, image %zu bytes", index, State().ConfigRead,
+              State().ConfigImage.size());
         if (whole && index == 0) {
             // A page 0 the reading takes starts it afresh.
             reading_ = !State().ConfigImage.empty();
