@@ -41,10 +41,6 @@ constexpr uint32_t HangMs = WriteTimeoutMs + 2 * DialogTimerPeriodMs;
 constexpr size_t HeldLimit = 64;
 constexpr size_t EntryPageEntries = 32;
 
-uint32_t Le32(const std::vector<uint8_t>& d, size_t at) {
-    return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
-}
-
 /// The adapter's reply framing, kept apart from the program's.
 std::vector<uint8_t> Frame(uint32_t word, const std::vector<uint8_t>& payload) {
     ByteWriter w;

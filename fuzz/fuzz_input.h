@@ -44,6 +44,11 @@ inline void Trace(const char* format, auto... args) {
     }
 }
 
+/// The little-endian word at `at` of a datagram, read apart from the program's wire code.
+inline uint32_t Le32(const std::vector<uint8_t>& d, size_t at) {
+    return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
+}
+
 class ByteReader {
 public:
     ByteReader(const uint8_t* data, size_t size) : data_(data), size_(size) {}

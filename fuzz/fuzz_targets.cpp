@@ -33,10 +33,6 @@ std::u16string NextText(ByteReader& in, bool wide) {
     return text;
 }
 
-uint32_t Le32(const std::vector<uint8_t>& d, size_t at) {
-    return d[at] | d[at + 1] << 8 | d[at + 2] << 16 | static_cast<uint32_t>(d[at + 3]) << 24;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
