@@ -1,0 +1,130 @@
+// libFuzzer entry: pages of arbitrary bytes handed to the settings read in any order (page 0,
+// then entry pages, any index, any length), with "Get settings" between them and steps run
+// inside the message box an entry page may open, as the box's event loop would run them.
+//
+// Checked after every step: a reading ends with ConfigRead = 1 only when every entry page that
+// its page 0 announces came in, and then the image is page 0 followed by exactly those pages,
+// each holding the bytes it came with last.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <vector>
+
+#include "fuzz_input.h"
+#include "link/reply_handler.h"
+#include "link/settings_read.h"
+#include "link_rig.h"
+
+namespace {
+
+constexpr size_t PageBytes = 256;
+constexpr uint32_t EntriesPerPage = 32;
+
+class SettingsRun {
+public:
+    explicit SettingsRun(ByteReader& in) : in_(in) {
+        const uint8_t setup = in_.U8();
+        State().DinModeFlag = (setup & SettingsDinMode) != 0 ? 1 : 0;
+        State().FirmwareVersion = (setup & SettingsOldFirmware) != 0 ? 0x0105 : 0x0200;
+        rig_.F.Prompts.DuringMessageBox = [this] {
+            if (nested_ > 0) {
+                --nested_;
+                Step();
+            }
+        };
+    }
+
+    void Run() {
+        while (!in_.Empty())
+            Step();
+    }
+
+private:
+    DialogState& State() { return rig_.F.State; }
+
+    void Step() {
+        switch (static_cast<SettingsOp>(in_.U8() % static_cast<uint8_t>(SettingsOp::Count))) {
+        case SettingsOp::Page: {
+            const uint32_t index = in_.U16();
+            const size_t length = in_.U16() % 300;
+            Page(index, in_.Bytes(length));
+            break;
+        }
+        case SettingsOp::GetSettings:
+            Trace("get settings");
+            OnGetSettings(State());
+            reading_ = false;
+            Check();
+            break;
+        case SettingsOp::Nested:
+            ++nested_;
+            break;
+        case SettingsOp::Count:
+            break;
+        }
+    }
+
+    void Page(uint32_t index, const std::vector<uint8_t>& bytes) {
+        const bool whole = bytes.size() >= PageBytes;
+        if (whole && index != 0)
+            pages_[index].assign(bytes.begin(), bytes.begin() + PageBytes);
+        Trace("page %u (%zu bytes), nested %d", index, bytes.size(), nested_);
+        ReadSettingsPage(State(), index, bytes);
+        Trace("  page %u done: ConfigRead %u, image %zu bytes", index, State().ConfigRead,
+              State().ConfigImage.size());
+        if (whole && index == 0) {
+            // A page 0 the reading takes starts it afresh.
+            reading_ = !State().ConfigImage.empty();
+            page0_.assign(bytes.begin(), bytes.begin() + PageBytes);
+            announced_ = bytes[0xB6] | bytes[0xB7] << 8;
+            pages_.clear();
+        }
+        Check();
+    }
+
+    void Check() {
+        const uint32_t configRead = State().ConfigRead;
+        if (configRead == 1 && lastConfigRead_ == 0) {
+            if (!reading_)
+                FuzzFail("ConfigRead set with no settings page read");
+            const uint32_t lastPage = (announced_ + EntriesPerPage - 1) / EntriesPerPage;
+            const std::vector<uint8_t>& image = State().ConfigImage;
+            for (uint32_t k = 1; k <= lastPage; ++k)
+                if (!pages_.contains(k))
+                    FuzzFail(pages_.empty()
+                                 ? "ConfigRead set by a page 0 that announces entries"
+                                 : "ConfigRead set while an announced entry page is missing");
+            if (image.size() != (lastPage + 1) * PageBytes) {
+                FuzzFail("the image read is not page 0 and the announced entry pages");
+            } else {
+                if (!std::equal(page0_.begin(), page0_.end(), image.begin()))
+                    FuzzFail("the image read does not begin with its page 0");
+                for (const auto& [k, bytes] : pages_)
+                    if (k <= lastPage &&
+                        !std::equal(bytes.begin(), bytes.end(), image.begin() + k * PageBytes))
+                        FuzzFail("an entry page of the image differs from the page read");
+            }
+            reading_ = false;
+        }
+        lastConfigRead_ = configRead;
+    }
+
+    ByteReader& in_;
+    LinkRig rig_;
+    int nested_ = 0;
+    bool reading_ = false;
+    uint32_t announced_ = 0;
+    std::vector<uint8_t> page0_;
+    std::map<uint32_t, std::vector<uint8_t>> pages_;
+    uint32_t lastConfigRead_ = 0;
+};
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    ByteReader in(data, size);
+    SettingsRun(in).Run();
+    return 0;
+}
