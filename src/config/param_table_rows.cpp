@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "config/dialog_state.h"
-#include "config/value_format.h"
-#include "link/wide_text.h"
+#include "dialog/dialog_state.h"
 #include "model/channel_band_names.h"
 #include "model/param_code_layout.h"
 #include "platform/string_ids.h"
+#include "text/value_format.h"
+#include "text/wide_text.h"
 
 using namespace param_code;
 

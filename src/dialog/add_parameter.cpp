@@ -1,14 +1,14 @@
-#include "config/add_parameter.h"
+#include "dialog/add_parameter.h"
 
 #include <algorithm>
 #include <array>
 
 #include "config/param_table_rows.h"
-#include "link/wide_text.h"
 #include "model/channel_band_names.h"
 #include "model/param_code.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "text/wide_text.h"
 
 namespace {
 constexpr char16_t LKindLabel[] = u"L";

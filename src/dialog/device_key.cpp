@@ -1,4 +1,4 @@
-#include "config/device_key.h"
+#include "dialog/device_key.h"
 
 #include <algorithm>
 #include <fstream>
@@ -6,13 +6,13 @@
 #include <string_view>
 #include <vector>
 
-#include "config/file_browse.h"
-#include "config/hex_text.h"
-#include "config/write_preconditions.h"
-#include "link/protocol.h"
-#include "link/write_pump.h"
+#include "dialog/file_browse.h"
+#include "dialog/write_preconditions.h"
+#include "dialog/write_pump.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
+#include "text/hex_text.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 inline constexpr char16_t KeyFileFilter[] = u"License files (*.dat)|*.dat|All Files (*.*)|*.*||";
 /// Profile value (in BrowseSection) with the folder of the last key file.

@@ -1,15 +1,15 @@
-#include "config/dialog_init.h"
+#include "dialog/dialog_init.h"
 
 #include <array>
 
-#include "config/settings_form.h"
-#include "link/protocol.h"
-#include "link/request_targets.h"
-#include "link/send_request.h"
-#include "link/write_pump.h"
+#include "dialog/request_targets.h"
+#include "dialog/send_request.h"
+#include "dialog/settings_form.h"
+#include "dialog/write_pump.h"
 #include "model/tele_desc_file.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
 
 namespace {
 

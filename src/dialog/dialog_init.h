@@ -2,7 +2,7 @@
 #include <functional>
 #include <string>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 #include "platform/services.h"
 
 /// Program version shown in the title in place of "X.X".

@@ -10,12 +10,12 @@
 #include <vector>
 
 #include "config/selected_params.h"
-#include "link/write_job.h"
 #include "model/device_param_layout.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/dialog_controls.h"
 #include "platform/services.h"
 #include "platform/table_ctrl.h"
+#include "protocol/write_job.h"
 
 /// One destination of requests: dotted IPv4 address or host text, and a port.
 struct RequestTarget {

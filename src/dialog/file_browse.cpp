@@ -1,9 +1,9 @@
-#include "config/file_browse.h"
+#include "dialog/file_browse.h"
 
 #include <filesystem>
 #include <system_error>
 
-#include "config/value_format.h"
+#include "text/value_format.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <string>
 #include <string_view>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// Profile section that keeps the last folder of each file dialog.
 inline constexpr char16_t BrowseSection[] = u"BrowseSect";

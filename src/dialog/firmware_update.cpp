@@ -1,12 +1,12 @@
-#include "config/firmware_update.h"
+#include "dialog/firmware_update.h"
 
 #include <fstream>
 #include <mutex>
 #include <optional>
 
-#include "config/file_browse.h"
-#include "config/write_preconditions.h"
-#include "link/write_pump.h"
+#include "dialog/file_browse.h"
+#include "dialog/write_preconditions.h"
+#include "dialog/write_pump.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "config/dialog_state.h"
-#include "link/write_job.h"
+#include "dialog/dialog_state.h"
+#include "protocol/write_job.h"
 
 inline constexpr char16_t FirmwareFileFilter[] =
     u"Binary files (*.bin)|*.bin;*.ldr|All Files (*.*)|*.*||";

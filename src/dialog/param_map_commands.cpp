@@ -1,16 +1,16 @@
-#include "config/param_map_commands.h"
+#include "dialog/param_map_commands.h"
 
 #include <iterator>
 #include <optional>
 #include <string>
 
-#include "config/add_parameter.h"
-#include "config/dialog_state.h"
 #include "config/param_table_rows.h"
-#include "link/string_format.h"
-#include "link/wide_text.h"
+#include "dialog/add_parameter.h"
+#include "dialog/dialog_state.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "text/string_format.h"
+#include "text/wide_text.h"
 
 namespace {
 constexpr int RateColumn = 1;

@@ -1,17 +1,17 @@
-#include "config/password_vin.h"
+#include "dialog/password_vin.h"
 
 #include <mutex>
 #include <string>
 #include <vector>
 
-#include "config/hex_text.h"
 #include "config/settings_image.h"
-#include "config/write_preconditions.h"
-#include "link/protocol.h"
-#include "link/send_request.h"
-#include "link/write_pump.h"
+#include "dialog/send_request.h"
+#include "dialog/write_preconditions.h"
+#include "dialog/write_pump.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
+#include "text/hex_text.h"
 
 void OnChangeDevicePassword(DialogState& state) {
     if (!ConfirmAbortWrite(state))

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string_view>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// Button 1022: asks whether to abandon an unfinished write, stops silently with no adapter
 /// chosen, shows string 152 until the adapter's settings have been read, then asks the old and

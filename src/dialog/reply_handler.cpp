@@ -1,19 +1,19 @@
-#include "link/reply_handler.h"
+#include "dialog/reply_handler.h"
 
 #include <array>
 #include <cstdio>
 #include <mutex>
 #include <span>
 
-#include "config/settings_form.h"
-#include "link/protocol.h"
-#include "link/send_request.h"
-#include "link/settings_read.h"
-#include "link/string_format.h"
-#include "link/wide_text.h"
-#include "link/write_pump.h"
+#include "dialog/send_request.h"
+#include "dialog/settings_form.h"
+#include "dialog/settings_read.h"
+#include "dialog/write_pump.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
+#include "text/string_format.h"
+#include "text/wide_text.h"
 
 namespace {
 

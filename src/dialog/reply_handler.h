@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// Receive error reported for a datagram longer than the 4096-byte receive buffer, numbered as
 /// the platform sockets of the adapter's tools number it ("message too long").

@@ -1,10 +1,10 @@
-#include "link/request_targets.h"
+#include "dialog/request_targets.h"
 
 #include <cstdint>
 #include <cstdio>
 
-#include "link/protocol.h"
-#include "link/wide_text.h"
+#include "protocol/protocol.h"
+#include "text/wide_text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 #include "platform/services.h"
 
 /// Targets named by a non-empty, trimmed command-line tail: "A", "A:p", "A:first-last" or

@@ -1,4 +1,4 @@
-#include "config/save_settings.h"
+#include "dialog/save_settings.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -8,12 +8,8 @@
 
 #include "config/din_descriptor.h"
 #include "config/settings_image.h"
-#include "config/write_preconditions.h"
-#include "link/protocol.h"
-#include "link/request_codes.h"
-#include "link/wide_text.h"
-#include "link/write_job.h"
-#include "link/write_pump.h"
+#include "dialog/write_preconditions.h"
+#include "dialog/write_pump.h"
 #include "model/device_param_layout.h"
 #include "model/instrument_type_catalog.h"
 #include "model/param_code.h"
@@ -21,6 +17,10 @@
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
+#include "protocol/request_codes.h"
+#include "protocol/write_job.h"
+#include "text/wide_text.h"
 
 namespace {
 

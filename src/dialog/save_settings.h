@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// Handler of "Save settings" (button 1020): builds the settings image from the form and
 /// `SelectedParamMap` and queues it for page 0x700, and on firmware 0x200 or later the

@@ -1,10 +1,10 @@
-#include "link/send_request.h"
+#include "dialog/send_request.h"
 
 #include <vector>
 
-#include "link/protocol.h"
-#include "link/wide_text.h"
 #include "platform/control_ids.h"
+#include "protocol/protocol.h"
+#include "text/wide_text.h"
 
 void SendRequest(DialogState& state, uint32_t requestWord, const uint8_t* payload,
                  uint32_t length) {

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// Frames a request (header, then `length` bytes of `payload`; `payload` may be null when
 /// `length` is 0) and sends it over `state.LinkSocket`: to the adapter named by the device

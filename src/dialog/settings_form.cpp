@@ -1,16 +1,16 @@
-#include "config/settings_form.h"
+#include "dialog/settings_form.h"
 
 #include <algorithm>
 #include <array>
 #include <span>
 
-#include "config/form_radio_groups.h"
-#include "config/tele_type_selection.h"
-#include "link/wide_text.h"
+#include "dialog/form_radio_groups.h"
+#include "dialog/tele_type_selection.h"
 #include "model/instrument_type_catalog.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "text/wide_text.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// Host name of the monitoring service that a reset form offers as the server address.
 inline constexpr char16_t DefaultMonitoringServer[] = u"monitor.tarnel.net";

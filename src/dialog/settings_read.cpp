@@ -1,23 +1,23 @@
-#include "link/settings_read.h"
+#include "dialog/settings_read.h"
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <optional>
 
-#include "config/form_radio_groups.h"
 #include "config/param_table_rows.h"
-#include "config/settings_form.h"
 #include "config/settings_image.h"
-#include "config/tele_type_selection.h"
-#include "link/protocol.h"
-#include "link/send_request.h"
-#include "link/string_format.h"
+#include "dialog/form_radio_groups.h"
+#include "dialog/send_request.h"
+#include "dialog/settings_form.h"
+#include "dialog/tele_type_selection.h"
 #include "model/instrument_type_catalog.h"
 #include "model/param_code.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
+#include "text/string_format.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <span>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// Takes one page of the adapter's settings image, as the reply to REQ_READ_EEPROM_DATA with
 /// page index `pageIndex` brings it (`page`: the 256 bytes behind the reply header; a shorter

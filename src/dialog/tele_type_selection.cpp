@@ -1,4 +1,4 @@
-#include "config/tele_type_selection.h"
+#include "dialog/tele_type_selection.h"
 
 #include "model/channel_band_names.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// Makes the type chosen in the telemetry-type list the current one: `TeleType` is 0 unless the
 /// list's text is in `TeleTypeComboMap`; that type's descriptor is decoded into the layout

@@ -1,10 +1,10 @@
-#include "config/write_preconditions.h"
+#include "dialog/write_preconditions.h"
 
 #include <mutex>
 
 #include "config/settings_image.h"
-#include "link/protocol.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
 
 bool ConfirmAbortWrite(DialogState& state) {
     std::lock_guard lock(state.WriteQueueLock);

@@ -1,7 +1,7 @@
 #pragma once
 #include <cstdint>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 
 /// A write started this soon after the pump's last request is refused without a question: the
 /// adapter is still busy with the queued jobs.

@@ -1,11 +1,11 @@
-#include "link/write_pump.h"
+#include "dialog/write_pump.h"
 
 #include <mutex>
 
-#include "link/protocol.h"
-#include "link/send_request.h"
-#include "link/wide_text.h"
+#include "dialog/send_request.h"
 #include "platform/control_ids.h"
+#include "protocol/protocol.h"
+#include "text/wide_text.h"
 
 namespace {
 

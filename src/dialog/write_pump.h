@@ -2,8 +2,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "config/dialog_state.h"
-#include "link/write_job.h"
+#include "dialog/dialog_state.h"
+#include "protocol/write_job.h"
 
 /// Period of the dialog's polling timer (timer id 1).
 inline constexpr uint32_t DialogTimerId = 1;

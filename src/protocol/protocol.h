@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "link/request_codes.h"
+#include "protocol/request_codes.h"
 
 // Wire format of the adapter protocol. Every multi-byte field is little-endian; a datagram's
 // length is its UDP length (no length field, checksum or sequence number).

@@ -1,4 +1,4 @@
-#include "link/write_job.h"
+#include "protocol/write_job.h"
 
 #include <algorithm>
 

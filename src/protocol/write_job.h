@@ -4,7 +4,7 @@
 #include <deque>
 #include <vector>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 /// One queued write to adapter memory: erase requests first, then `Data` as 256-byte pages
 /// from `BasePage`. Constructed empty (no pre-requests, numbers 0, no data).

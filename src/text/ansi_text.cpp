@@ -1,4 +1,4 @@
-#include "config/ansi_text.h"
+#include "text/ansi_text.h"
 
 #include <array>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "link/string_format.h"
+#include "text/string_format.h"
 
 #include <algorithm>
 #include <cstdio>

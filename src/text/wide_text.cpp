@@ -1,8 +1,8 @@
-#include "link/wide_text.h"
+#include "text/wide_text.h"
 
 #include <limits>
 
-#include "config/value_format.h"
+#include "text/value_format.h"
 
 bool IsWideSpace(char16_t c) {
     return c == u' ' || (c >= u'\t' && c <= u'\r');

@@ -7,8 +7,8 @@
 #include <unistd.h>
 
 #include "config/settings_image.h"
-#include "link/protocol.h"
-#include "link/write_job.h"
+#include "protocol/protocol.h"
+#include "protocol/write_job.h"
 #include "support/test_adapter.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "config/add_parameter.h"
+#include "dialog/add_parameter.h"
 #include "model/channel_band_names.h"
 #include "model/param_code.h"
 #include "platform/control_ids.h"

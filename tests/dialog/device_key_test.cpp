@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "config/device_key.h"
-#include "config/write_preconditions.h"
+#include "dialog/device_key.h"
+#include "dialog/write_preconditions.h"
 #include "support/temp_folder.h"
 #include "support/write_start_checks.h"
 

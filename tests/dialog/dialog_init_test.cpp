@@ -3,12 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "config/dialog_init.h"
-#include "config/settings_form.h"
-#include "link/protocol.h"
+#include "dialog/dialog_init.h"
+#include "dialog/settings_form.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
 #include "support/dialog_fixture.h"
 #include "support/fake_table_ctrl.h"
 

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "config/device_key.h"
-#include "config/file_browse.h"
-#include "config/firmware_update.h"
-#include "config/write_preconditions.h"
+#include "dialog/device_key.h"
+#include "dialog/file_browse.h"
+#include "dialog/firmware_update.h"
+#include "dialog/write_preconditions.h"
 #include "support/temp_folder.h"
 #include "support/write_start_checks.h"
 

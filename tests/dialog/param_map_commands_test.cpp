@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "config/param_map_commands.h"
+#include "dialog/param_map_commands.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 #include "support/dialog_fixture.h"

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "config/password_vin.h"
-#include "config/write_preconditions.h"
-#include "link/write_pump.h"
+#include "dialog/password_vin.h"
+#include "dialog/write_preconditions.h"
+#include "dialog/write_pump.h"
 #include "support/write_start_checks.h"
 
 namespace {

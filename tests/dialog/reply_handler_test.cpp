@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "link/protocol.h"
-#include "link/reply_handler.h"
-#include "link/write_pump.h"
+#include "dialog/reply_handler.h"
+#include "dialog/write_pump.h"
 #include "model/instrument_type_catalog.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
 #include "support/dialog_fixture.h"
 #include "support/fake_table_ctrl.h"
 #include "support/reply_datagram.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/request_targets.h"
+#include "dialog/request_targets.h"
 #include "support/fake_platform.h"
 #include "support/test_names.h"
 

@@ -8,17 +8,17 @@
 #include <vector>
 
 #include "config/din_descriptor.h"
-#include "config/save_settings.h"
 #include "config/settings_image.h"
-#include "config/write_preconditions.h"
-#include "link/protocol.h"
-#include "link/request_codes.h"
+#include "dialog/save_settings.h"
+#include "dialog/write_preconditions.h"
 #include "model/device_param_layout.h"
 #include "model/param_code.h"
 #include "model/param_code_layout.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
+#include "protocol/request_codes.h"
 #include "support/dialog_fixture.h"
 
 namespace {

@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "link/protocol.h"
-#include "link/send_request.h"
+#include "dialog/send_request.h"
 #include "platform/control_ids.h"
+#include "protocol/protocol.h"
 #include "support/dialog_fixture.h"
 #include "support/test_names.h"
 

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "config/device_key.h"
-#include "config/firmware_update.h"
-#include "config/password_vin.h"
 #include "config/settings_image.h"
-#include "link/reply_handler.h"
+#include "dialog/device_key.h"
+#include "dialog/firmware_update.h"
+#include "dialog/password_vin.h"
+#include "dialog/reply_handler.h"
 #include "support/fake_table_ctrl.h"
 #include "support/temp_folder.h"
 #include "support/test_adapter.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "config/settings_form.h"
+#include "dialog/settings_form.h"
 #include "model/instrument_type_catalog.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "link/reply_handler.h"
-#include "link/settings_read.h"
+#include "dialog/reply_handler.h"
+#include "dialog/settings_read.h"
 #include "model/instrument_type_catalog.h"
 #include "model/param_code.h"
 #include "model/telemetry_descriptor.h"

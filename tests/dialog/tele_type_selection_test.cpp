@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "config/tele_type_selection.h"
+#include "dialog/tele_type_selection.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"

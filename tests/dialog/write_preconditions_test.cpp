@@ -5,9 +5,9 @@
 #include <optional>
 #include <string>
 
-#include "config/write_preconditions.h"
-#include "link/protocol.h"
+#include "dialog/write_preconditions.h"
 #include "platform/string_ids.h"
+#include "protocol/protocol.h"
 #include "support/dialog_fixture.h"
 
 namespace {

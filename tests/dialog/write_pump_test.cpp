@@ -4,9 +4,9 @@
 #include <string>
 #include <vector>
 
-#include "link/protocol.h"
-#include "link/write_pump.h"
+#include "dialog/write_pump.h"
 #include "platform/control_ids.h"
+#include "protocol/protocol.h"
 #include "support/dialog_fixture.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 namespace {
 std::vector<uint8_t> Reply(uint32_t word0, uint32_t word1, uint32_t echo, size_t length) {

@@ -2,7 +2,7 @@
 
 #include <numeric>
 
-#include "link/write_job.h"
+#include "protocol/write_job.h"
 
 TEST(WriteJob, PartialLastPageIsZeroFilled) {
     WriteJob job;

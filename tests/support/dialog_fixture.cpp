@@ -1,6 +1,6 @@
 #include "support/dialog_fixture.h"
 
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 
 DialogFixture::DialogFixture() {
     State.Controls = &Controls;

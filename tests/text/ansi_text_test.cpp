@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/ansi_text.h"
+#include "text/ansi_text.h"
 
 TEST(AnsiText, Windows1251BothWays) {
     struct Case {

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "link/wide_text.h"
+#include "text/wide_text.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "link/string_format.h"
+#include "text/string_format.h"
 
 namespace {
 

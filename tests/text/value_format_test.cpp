@@ -1,4 +1,4 @@
-#include "config/value_format.h"
+#include "text/value_format.h"
 
 #include <clocale>
 #include <cmath>
