@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
-#include "config/param_table_rows.h"
 #include "dialog/add_parameter.h"
 #include "dialog/dialog_state.h"
+#include "dialog/param_table_refresh.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 #include "text/string_format.h"

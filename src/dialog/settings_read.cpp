@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "config/param_table_rows.h"
 #include "config/settings_image.h"
 #include "dialog/form_radio_groups.h"
+#include "dialog/param_table_refresh.h"
 #include "dialog/send_request.h"
 #include "dialog/settings_form.h"
 #include "dialog/tele_type_selection.h"

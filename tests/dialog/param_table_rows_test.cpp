@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/param_table_rows.h"
+#include "dialog/param_table_refresh.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/string_ids.h"
 #include "support/dialog_fixture.h"
