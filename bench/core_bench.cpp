@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "config/firmware_update.h"
+#include "dialog/firmware_update.h"
 #include "config/settings_image.h"
-#include "link/reply_handler.h"
-#include "link/request_targets.h"
+#include "dialog/reply_handler.h"
+#include "dialog/request_targets.h"
 #include "model/tele_desc_file.h"
 #include "model/tele_desc_format.h"
 #include "param_list_fixture.h"

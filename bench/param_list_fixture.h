@@ -4,8 +4,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "config/param_map_commands.h"
+#include "dialog/param_map_commands.h"
 #include "config/param_table_rows.h"
+#include "dialog/param_table_refresh.h"
 #include "platform/table_ctrl.h"
 #include "support/dialog_fixture.h"
 

@@ -5,7 +5,7 @@
 #include <sstream>
 #include <string>
 
-#include "config/device_key.h"
+#include "dialog/device_key.h"
 #include "fuzz_input.h"
 #include "key_dump.h"
 

@@ -22,12 +22,12 @@
 #include <string>
 #include <vector>
 
-#include "config/password_vin.h"
+#include "dialog/password_vin.h"
 #include "fuzz_input.h"
-#include "link/protocol.h"
-#include "link/reply_handler.h"
-#include "link/wide_text.h"
-#include "link/write_pump.h"
+#include "protocol/protocol.h"
+#include "dialog/reply_handler.h"
+#include "text/wide_text.h"
+#include "dialog/write_pump.h"
 #include "link_rig.h"
 #include "platform/control_ids.h"
 #include "support/test_adapter.h"
@@ -349,7 +349,7 @@ private:
                 if (!writeQueued_ || writeEnded_ || !(allow110_ || timeoutDue_))
                     FuzzFail("string 110 without a failed page or a late acknowledgement");
                 writeEnded_ = true;
-            } else if (box == DeviceNotRespondingText) {
+            } else if (box == u"Device not responding") {
                 writeEnded_ = true;
             } else if (box.starts_with(u"Result")) {
                 if (!vinReplyDue_)

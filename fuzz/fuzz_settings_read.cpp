@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "link/reply_handler.h"
-#include "link/settings_read.h"
+#include "dialog/reply_handler.h"
+#include "dialog/settings_read.h"
 #include "link_rig.h"
 
 namespace {

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "fuzz_input.h"
-#include "link/request_targets.h"
-#include "link/send_request.h"
-#include "link/wide_text.h"
+#include "dialog/request_targets.h"
+#include "dialog/send_request.h"
+#include "text/wide_text.h"
 #include "link_rig.h"
 #include "platform/control_ids.h"
 

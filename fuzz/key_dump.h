@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <string>
 
-#include "config/device_key.h"
+#include "dialog/device_key.h"
 
 /// `block` as the usual key tool dumps a key: the name line, then each field most significant
 /// byte first, 15 bytes to a line of four blanks and "xx:" (the field's last byte without a

@@ -12,7 +12,7 @@
 
 #include "fuzz_input.h"
 #include "key_dump.h"
-#include "link/protocol.h"
+#include "protocol/protocol.h"
 #include "link_rig.h"
 #include "support/test_adapter.h"
 

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Builds Velmora and runs every test in a network namespace that has only loopback.
+# Checks the core's layers, builds Velmora and runs every test in a network namespace that has
+# only loopback.
 #   BUILD_DIR   build folder (default: build)
 #   CMAKE_ARGS  extra configure arguments, e.g. "-DVELMORA_UI=OFF" or "-DVELMORA_SANITIZE=ON"
 set -euo pipefail
 cd "$(dirname "$0")/.."
+bash scripts/check_layers.sh
 bash scripts/install-deps.sh
 BUILD_DIR=${BUILD_DIR:-build}
 # shellcheck disable=SC2086

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "config/value_format.h"
-#include "link/protocol.h"
 #include "model/channel_band_names.h"
 #include "model/param_code.h"
 #include "model/param_code_layout.h"
+#include "protocol/protocol.h"
+#include "text/value_format.h"
 
 namespace {
 

@@ -5,8 +5,6 @@
 #include "model/device_param_layout.h"
 #include "model/telemetry_descriptor.h"
 
-struct DialogState;
-
 /// Text of band `band` of measured-value family `family` (1 to 3): the band's explicit frequency
 /// by FormatScaledValue when the family's FrequencyLists entry has that many values, else the
 /// BandNameTable entry at base + band x m (the family's BandBase, m = 3 for family 1, 1 for
@@ -25,8 +23,3 @@ std::u16string ParamDisplayName(const TelemetryDescriptor& desc, const DevicePar
 /// the last name from just behind the last '_' of their common beginning (in full when that
 /// beginning holds no '_').
 std::u16string ParamRangeName(const std::u16string& first, const std::u16string& last);
-
-/// Rebuilds every row of the parameter list from the selected-parameter map, in key order, with
-/// the entry's position as item data; then selects (visible and centred) the row of the last
-/// entry whose code equals `codeToSelect`, or none when no entry has it (pass 0 for none).
-void RefreshParamTable(DialogState& state, uint32_t codeToSelect);

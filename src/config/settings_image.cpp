@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "config/ansi_text.h"
 #include "model/param_code.h"
+#include "text/ansi_text.h"
 
 namespace {
 using Page = std::array<uint8_t, SettingsImage::PageSize>;

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "config/selected_params.h"
-#include "link/protocol.h"
 #include "model/telemetry_descriptor.h"
+#include "protocol/protocol.h"
 
 /// Byte layout of the adapter's settings image: a 256-byte settings page (page 0), then
 /// 8-byte parameter entries from offset 0x100, 32 to each further 256-byte page. All fields

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "config/add_parameter.h"
+#include "dialog/add_parameter.h"
 #include "ui/qt_dialog_controls.h"
 #include "ui/qt_user_prompts.h"
 #include "ui/template_dialog.h"

@@ -12,21 +12,21 @@
 #include <stdexcept>
 #include <string>
 
-#include "config/device_key.h"
-#include "config/firmware_update.h"
-#include "config/param_map_commands.h"
-#include "config/password_vin.h"
-#include "config/save_settings.h"
-#include "config/settings_form.h"
-#include "config/tele_type_selection.h"
-#include "link/reply_handler.h"
-#include "link/write_pump.h"
+#include "dialog/device_key.h"
+#include "dialog/firmware_update.h"
+#include "dialog/param_map_commands.h"
+#include "dialog/password_vin.h"
+#include "dialog/reply_handler.h"
+#include "dialog/save_settings.h"
+#include "dialog/settings_form.h"
+#include "dialog/tele_type_selection.h"
+#include "dialog/write_pump.h"
 #include "platform/control_ids.h"
 #include "platform/table_notices.h"
 #include "ui/ip_address_edit.h"
 #include "ui/resource_source.h"
-#include "ui/velmora_app.h"
 #include "ui/table_ctrl.h"
+#include "ui/velmora_app.h"
 
 namespace {
 /// Finds control `id` of the built template as a `T`; a missing or mistyped control is a fault

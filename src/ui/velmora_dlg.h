@@ -5,8 +5,8 @@
 #include <array>
 #include <cstdint>
 
-#include "config/dialog_init.h"
-#include "config/dialog_state.h"
+#include "dialog/dialog_init.h"
+#include "dialog/dialog_state.h"
 #include "ui/link_socket.h"
 #include "ui/qt_dialog_controls.h"
 #include "ui/qt_services.h"

@@ -1,7 +1,8 @@
 #include "support/dialog_fixture.h"
 
-#include "link/protocol.h"
-#include "link/write_pump.h"
+#include "protocol/protocol.h"
+#include "protocol/protocol.h"
+#include "dialog/write_pump.h"
 
 DialogFixture::DialogFixture() {
     State.Controls = &Controls;

@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "config/dialog_state.h"
+#include "dialog/dialog_state.h"
 #include "support/fake_platform.h"
 
 /// A working state wired to in-memory fakes, as the dialog wires it to its widgets. The

@@ -5,9 +5,9 @@
 
 #include <string>
 
-#include "link/protocol.h"
-#include "link/write_job.h"
 #include "platform/control_ids.h"
+#include "protocol/protocol.h"
+#include "protocol/write_job.h"
 #include "support/dialog_fixture.h"
 
 /// Chooses `device` in the device list, as the user does.

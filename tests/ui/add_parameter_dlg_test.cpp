@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/add_parameter.h"
+#include "dialog/add_parameter.h"
 #include "model/channel_band_names.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"

@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "link/protocol.h"
 #include "loopback_dialog.h"
+#include "protocol/protocol.h"
 #include "support/test_adapter.h"
 #include "ui/link_socket.h"
 #include "ui/network_interfaces.h"

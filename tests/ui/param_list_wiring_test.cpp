@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "config/param_table_rows.h"
+#include "dialog/param_table_refresh.h"
 #include "platform/table_notices.h"
 #include "resource_cases.h"
 #include "ui/table_ctrl.h"

@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "config/settings_image.h"
-#include "link/request_codes.h"
 #include "loopback_dialog.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/request_codes.h"
 #include "support/test_adapter.h"
 
 namespace {

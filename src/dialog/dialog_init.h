@@ -1,0 +1,39 @@
+#pragma once
+#include <functional>
+#include <string>
+
+#include "dialog/dialog_state.h"
+#include "platform/services.h"
+
+/// Program version shown in the title in place of "X.X".
+inline constexpr int ProgramVersionMajor = 1;
+inline constexpr int ProgramVersionMinor = 14;
+
+/// Language names of the description file's language blocks.
+inline constexpr char16_t EnglishLanguageName[] = u"English";
+inline constexpr char16_t RussianLanguageName[] = u"Русский";
+
+/// Exit code of a run ended by a bad command line.
+inline constexpr int BadCommandLineExitCode = 1;
+
+/// What the dialog's start needs besides its working state.
+struct DialogInitInputs {
+    /// The command line after the program's name.
+    std::u16string CommandLineTail;
+    /// True when the English resources are in use.
+    bool EnglishResourcesLoaded = false;
+    /// The local network interfaces, for the broadcast targets of an empty command line.
+    const INetworkInterfaces* Interfaces = nullptr;
+    /// Loads the telemetry description in a language; the program's file by default.
+    std::function<bool(const std::u16string& language)> LoadDescription;
+};
+
+/// Brings the dialog from its empty working state to running, in this order: the version in the
+/// title, the description loaded in the interface language (string 148 on failure, then go on),
+/// the telemetry-type list, the parameter list's style and its columns with their stored
+/// widths, the request targets, the socket (string 108 on failure, then go on), the form reset,
+/// REQ_READ_VIN to every target, "signal tele" disabled for the run, and timer 1 at 500 ms. A
+/// bad command line shows string 107 and posts the quit with code 1 instead of everything from
+/// the socket on. The window icons are the caller's. Returns true, as the dialog's
+/// initialisation always does.
+bool OnInitDialog(DialogState& state, const DialogInitInputs& inputs);

@@ -1,0 +1,85 @@
+#pragma once
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <list>
+#include <map>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "config/selected_params.h"
+#include "model/device_param_layout.h"
+#include "model/telemetry_descriptor.h"
+#include "platform/dialog_controls.h"
+#include "platform/services.h"
+#include "platform/table_ctrl.h"
+#include "protocol/write_job.h"
+
+/// One destination of requests: dotted IPv4 address or host text, and a port.
+struct RequestTarget {
+    std::string Address;
+    int Port = 22;
+    bool operator==(const RequestTarget&) const = default;
+};
+
+/// The main dialog's working state: everything the link and the configuration operations read
+/// and change. The dialog owns one for its lifetime; the operations take it by reference and
+/// reach the form and the outside world only through the interface pointers, which the owner
+/// sets before the first operation runs (the Qt dialog to its widgets, tests to fakes).
+struct DialogState {
+    // The outside world.
+    IDialogControls* Controls = nullptr;
+    ITableCtrl* ParamList = nullptr;
+    IDatagramSocket* LinkSocket = nullptr;
+    IClock* Clock = nullptr;
+    IUserPrompts* Prompts = nullptr;
+    IProfile* Profile = nullptr;
+    IDialogWindow* Window = nullptr;
+
+    uint32_t TimerId = 0;
+
+    std::vector<RequestTarget> RequestTargets;
+    std::set<std::string> KnownDeviceSet;
+    std::map<std::u16string, int> TeleTypeComboMap;
+    TelemetryDescriptor CurrentDescriptor;
+    ::DeviceParamLayout DeviceParamLayout;
+    std::array<::ChannelLayout, 8> ChannelLayout;
+    std::set<int> DefaultTeleTypeSet{68, 67, 73, 72, 50, 51, 42, 65, 60, 62, 59, 43, 204};
+    uint32_t DinModeFlag = 0;
+    std::array<uint8_t, 10> WritePassword{};
+    ::SelectedParamMap SelectedParamMap;
+    uint32_t LastBaseCode = 0;
+    /// Setting of the last base entry read from the adapter's parameter pages.
+    ParamSetting LastBaseSetting{};
+    /// The last base entry's single key stood in SelectedParamMap before it was read.
+    bool LastBaseExisted = false;
+    uint32_t AnnouncedParamCount = 0;
+    std::list<WriteJob> WriteQueue;
+    /// Guards WriteQueue. Re-entrant: a message box opened while it is held runs a nested event
+    /// loop in which the timer and the reply handler take it again on the same thread.
+    std::recursive_mutex WriteQueueLock;
+    std::vector<uint8_t> ConfigImage;
+    uint32_t ConfigRead = 0;
+    std::u16string LastPassword;
+    uint16_t FirmwareVersion = 0;
+    uint16_t DeviceFlags = 0;
+    uint32_t LastWriteSendTick = 0;
+    /// Request word of the erase or page the pump sent last and still waits to see
+    /// acknowledged; 0 while none is awaited (idle, probing, settling after an erase).
+    uint32_t AwaitedWriteReply = 0;
+    /// The settle time after an erase acknowledgement runs (single-shot timer
+    /// EraseSettleTimerId); the pump sends the next request when it ends.
+    bool EraseSettlePending = false;
+    /// A REQ_WRITE_VIN request sent in this run waits for its reply.
+    bool VinWritePending = false;
+    /// Set and cleared only by atomic exchange.
+    std::atomic<uint32_t> VinProbePending{0};
+    uint32_t VinProbeTick = 0;
+
+    /// Tick of the last freeze-DHCP keep-alive check of the polling timer.
+    uint32_t LastFreezeTick = 0;
+    /// "English" when the English resources are in use, else "Русский".
+    std::u16string UiLanguageName;
+};

@@ -1,0 +1,78 @@
+#include "dialog/firmware_update.h"
+
+#include <fstream>
+#include <mutex>
+#include <optional>
+
+#include "dialog/file_browse.h"
+#include "dialog/write_preconditions.h"
+#include "dialog/write_pump.h"
+#include "platform/control_ids.h"
+#include "platform/string_ids.h"
+
+namespace {
+
+/// Length of an open file, nothing when it cannot be told.
+std::optional<size_t> FileLength(std::ifstream& file) {
+    file.seekg(0, std::ios::end);
+    const std::streamoff end = file.tellg();
+    file.seekg(0, std::ios::beg);
+    if (!file || end < 0)
+        return std::nullopt;
+    return static_cast<size_t>(end);
+}
+
+} // namespace
+
+bool BrowseFirmwareFile(DialogState& state, std::u16string& path) {
+    return BrowseFileInStoredFolder(state, FirmwareFileFilter, FirmwareFolderValue, path);
+}
+
+WriteJob FirmwareWriteJob(std::vector<uint8_t> image) {
+    WriteJob job;
+    const size_t blocks = (image.size() + FirmwareEraseBlockSize - 1) / FirmwareEraseBlockSize;
+    for (size_t k = 0; k < blocks; ++k)
+        job.PreRequests.push_back(EraseRequestWord(FirmwareEraseWord(static_cast<uint32_t>(k))));
+    job.BasePage = FirmwareBasePage;
+    job.Data = std::move(image);
+    return job;
+}
+
+void OnUpdateFirmware(DialogState& state) {
+    if (!ConfirmAbortWrite(state))
+        return;
+    std::u16string path;
+    if (!BrowseFirmwareFile(state, path))
+        return;
+
+    std::ifstream file(NativePath(path), std::ios::binary);
+    if (!file) {
+        state.Prompts->MessageBoxId(ids::CantOpenFile);
+        return;
+    }
+    const std::optional<size_t> length = FileLength(file);
+    if (!length || *length < FirmwareMinSize || *length > FirmwareMaxSize) {
+        state.Prompts->MessageBoxId(ids::WrongFileLength);
+        return;
+    }
+    if (state.Controls->ComboGetCurSel(ctl::DeviceAddressCombo) < 0)
+        return;
+    if (!AskWritePassword(state))
+        return;
+
+    // Read before the queue is touched: a file that no longer holds the bytes it was measured
+    // with (cut while the password was asked) would otherwise go to the adapter padded with
+    // zero bytes, as firmware that does not run.
+    std::vector<uint8_t> image(*length);
+    file.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
+    if (static_cast<size_t>(file.gcount()) != image.size()) {
+        state.Prompts->MessageBoxId(ids::CantOpenFile);
+        return;
+    }
+
+    std::lock_guard lock(state.WriteQueueLock);
+    DropWriteQueue(state);
+    std::vector<WriteJob> jobs;
+    jobs.push_back(FirmwareWriteJob(std::move(image)));
+    QueueWriteJobs(state, std::move(jobs));
+}

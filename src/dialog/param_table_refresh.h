@@ -1,0 +1,9 @@
+#pragma once
+#include <cstdint>
+
+struct DialogState;
+
+/// Rebuilds every row of the parameter list from the selected-parameter map, in key order, with
+/// the entry's position as item data; then selects (visible and centred) the row of the last
+/// entry whose code equals `codeToSelect`, or none when no entry has it (pass 0 for none).
+void RefreshParamTable(DialogState& state, uint32_t codeToSelect);

@@ -1,0 +1,70 @@
+#include "dialog/password_vin.h"
+
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "config/settings_image.h"
+#include "dialog/send_request.h"
+#include "dialog/write_preconditions.h"
+#include "dialog/write_pump.h"
+#include "platform/control_ids.h"
+#include "platform/string_ids.h"
+#include "protocol/protocol.h"
+#include "text/hex_text.h"
+
+void OnChangeDevicePassword(DialogState& state) {
+    if (!ConfirmAbortWrite(state))
+        return;
+    if (state.Controls->ComboGetCurSel(ctl::DeviceAddressCombo) < 0)
+        return;
+    // Only an image read whole, signature first, is written back: anything else would replace
+    // the adapter's settings with bytes that are not settings.
+    if (state.ConfigRead == 0 || state.ConfigImage.size() < SettingsImage::PageSize ||
+        !HasSettingsSignature(state.ConfigImage)) {
+        state.Prompts->MessageBoxId(ids::ConfigNotRead);
+        return;
+    }
+    std::u16string oldPassword, newPassword, newPasswordAgain;
+    if (!state.Prompts->ChangePassword(oldPassword, newPassword, newPasswordAgain))
+        return;
+    if (newPassword != newPasswordAgain) {
+        state.Prompts->MessageBoxId(ids::PasswordsDiffer);
+        return;
+    }
+    state.WritePassword = EncodeWritePassword(oldPassword);
+
+    WriteJob job;
+    job.PreRequests.push_back(EraseRequestWord(SettingsEraseWord));
+    job.BasePage = SettingsBasePage;
+    job.Data = state.ConfigImage;
+    ReplaceWritePassword(job.Data, EncodeWritePassword(newPassword));
+
+    std::lock_guard lock(state.WriteQueueLock);
+    DropWriteQueue(state);
+    std::vector<WriteJob> jobs;
+    jobs.push_back(std::move(job));
+    QueueWriteJobs(state, std::move(jobs));
+}
+
+std::optional<uint32_t> ParseVinText(std::u16string_view text) {
+    const std::optional<uint32_t> vin = ScanHex32(text);
+    if (!vin || *vin == 0)
+        return std::nullopt;
+    return vin;
+}
+
+void OnAssignVin(DialogState& state) {
+    std::u16string text;
+    if (!state.Prompts->EditText(state.Prompts->LoadString(ids::EnterVin), text))
+        return;
+    const std::optional<uint32_t> vin = ParseVinText(text);
+    if (!vin) {
+        state.Prompts->MessageBoxId(ids::WrongVin);
+        return;
+    }
+    const auto payload = WriteVinPayload(*vin);
+    state.VinWritePending = true;
+    SendRequest(state, MakeRequestWord(REQ_WRITE_VIN), payload.data(),
+                static_cast<uint32_t>(payload.size()));
+}

@@ -1,0 +1,35 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "dialog/dialog_state.h"
+
+/// Entry point of every datagram the link socket receives: `data` holds `length` bytes from the
+/// sender at dotted `address` and `port`.
+///
+/// An empty datagram, one beyond the 4096-byte receive buffer and one that is no reply are
+/// dropped without a message; the socket stays open. While an adapter is chosen in the device
+/// list, replies from any other sender only add that sender to the list. Accepted replies are
+/// dispatched by their code: the identification reply (starting the settings read, or the
+/// write pump when a write probe is pending), settings-image pages, erase and page-write
+/// acknowledgements (under `WriteQueueLock`, acted on only when they echo the request the pump
+/// awaits: an erase starts the settle time, a page status 0 ends the write with string 110,
+/// the last page's status resets the adapter, shows string 111 and reads the settings again)
+/// and the REQ_WRITE_VIN result (only while this run's VIN write waits for it). Every reply's
+/// sender is learned.
+void OnReceive(DialogState& state, const uint8_t* data, size_t length, const std::string& address,
+               uint16_t port);
+
+/// Text that names a reply's sender and its device-list entry: the dotted address, with
+/// ":port" behind it when the port is not 22.
+std::string SourceText(const std::string& address, uint16_t port);
+
+/// Adds `source` to the device list unless it is known already; when the list has no chosen
+/// entry, its first entry is then chosen (without the selection-change handler running).
+void AddDeviceAddress(DialogState& state, const std::string& source);
+
+/// "Get settings" (button 1019, and a choice in the device list): empties the identification
+/// line, resets the form, forgets the image read and sends REQ_READ_VIN to the chosen adapter,
+/// or to every target when none is chosen.
+void OnGetSettings(DialogState& state);

@@ -1,0 +1,11 @@
+#pragma once
+#include <cstdint>
+
+#include "dialog/dialog_state.h"
+
+/// Frames a request (header, then `length` bytes of `payload`; `payload` may be null when
+/// `length` is 0) and sends it over `state.LinkSocket`: to the adapter named by the device
+/// list's text ("address" or "address:port", trimmed; port 22 unless a plain decimal number
+/// follows the first ':'), or, when that text is empty, once to every request target in list
+/// order. Failures are silent.
+void SendRequest(DialogState& state, uint32_t requestWord, const uint8_t* payload, uint32_t length);

@@ -1,0 +1,25 @@
+#pragma once
+#include <cstdint>
+#include <span>
+
+#include "dialog/dialog_state.h"
+
+/// Takes one page of the adapter's settings image, as the reply to REQ_READ_EEPROM_DATA with
+/// page index `pageIndex` brings it (`page`: the 256 bytes behind the reply header; a shorter
+/// span is ignored).
+///
+/// Page 0 is the settings page: without the signature the form is reset and the image stays
+/// empty; with it the page becomes `ConfigImage`, its fields fill the form, the telemetry type it
+/// names is chosen (a type only the description knows is first added as a "Legacy" entry), the
+/// parameter map is emptied and page 1 is asked for, or, with no entries announced, the reading
+/// ends. Either way `ConfigRead` is 0 until the whole image is in again; with entries announced
+/// but no type chosen to read them it stays 0.
+///
+/// Page k >= 1 holds entries (k - 1) x 32 onwards: it is stored at its place in `ConfigImage`,
+/// its entries up to the announced count enter `SelectedParamMap` (a frame offset that differs
+/// from the description's is reported with string 109 and the entry kept), and the next page is
+/// asked for, or, after the last, the parameter list is rebuilt and `ConfigRead` becomes 1. A
+/// page that no reading in progress asked for (no settings page in since the last reset, the
+/// reading already complete, or an index past the announced entries) is ignored, and so is the
+/// rest of a page when a new reading starts while string 109 is shown.
+void ReadSettingsPage(DialogState& state, uint32_t pageIndex, std::span<const uint8_t> page);
