@@ -2,41 +2,59 @@
 
 #include <QHostAddress>
 #include <QHostInfo>
-#include <QNetworkDatagram>
-#include <QUdpSocket>
+#include <QSocketNotifier>
 
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+// The largest UDP payload over IPv4: every datagram fits, so none is cut short unnoticed.
+constexpr size_t MaxDatagramSize = 65535;
+
+} // namespace
 
 CDbgInfoSocket::CDbgInfoSocket(QObject* parent) : QObject(parent) {}
 
-CDbgInfoSocket::~CDbgInfoSocket() = default;
+CDbgInfoSocket::~CDbgInfoSocket() {
+    Close();
+}
 
 bool CDbgInfoSocket::Create() {
     Close();
-    auto socket = std::make_unique<QUdpSocket>();
-    if (!socket->bind(QHostAddress::AnyIPv4, 0)) {
+    const int fd = ::socket(AF_INET, SOCK_DGRAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
         return false;
     }
+    sockaddr_in local{};
+    local.sin_family = AF_INET;
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
     // Linux refuses sends to a broadcast address without this permission.
     const int enable = 1;
-    if (::setsockopt(static_cast<int>(socket->socketDescriptor()), SOL_SOCKET, SO_BROADCAST,
-                     &enable, sizeof enable) != 0) {
+    if (::bind(fd, reinterpret_cast<const sockaddr*>(&local), sizeof local) != 0 ||
+        ::setsockopt(fd, SOL_SOCKET, SO_BROADCAST, &enable, sizeof enable) != 0) {
+        ::close(fd);
         return false;
     }
-    connect(socket.get(), &QUdpSocket::readyRead, this, &CDbgInfoSocket::ReadPending);
-    socket_ = std::move(socket);
+    fd_ = fd;
+    buffer_.resize(MaxDatagramSize);
+    notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
+    connect(notifier_.get(), &QSocketNotifier::activated, this, &CDbgInfoSocket::ReadPending);
     return true;
 }
 
 bool CDbgInfoSocket::IsOpen() const {
-    return socket_ && socket_->state() == QAbstractSocket::BoundState;
+    return fd_ >= 0;
 }
 
 void CDbgInfoSocket::Close() {
-    if (socket_) {
-        socket_->disconnect(this);
-        socket_->close();
-        socket_.reset();
+    notifier_.reset();
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 
@@ -62,29 +80,48 @@ bool CDbgInfoSocket::SendTo(const uint8_t* data, size_t length, uint16_t port,
             return false;
         }
     }
-    return socket_->writeDatagram(reinterpret_cast<const char*>(data), static_cast<qint64>(length),
-                                  destination, port) >= 0;
+    sockaddr_in to{};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(port);
+    to.sin_addr.s_addr = htonl(destination.toIPv4Address());
+    return ::sendto(fd_, data, length, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to) >= 0;
 }
 
 uint16_t CDbgInfoSocket::LocalPort() const {
-    return IsOpen() ? socket_->localPort() : 0;
+    if (!IsOpen()) {
+        return 0;
+    }
+    sockaddr_in local{};
+    socklen_t size = sizeof local;
+    if (::getsockname(fd_, reinterpret_cast<sockaddr*>(&local), &size) != 0) {
+        return 0;
+    }
+    return ntohs(local.sin_port);
 }
 
 void CDbgInfoSocket::ReadPending() {
-    // The handler may close the socket (after an empty datagram, for one).
-    while (socket_ && socket_->hasPendingDatagrams()) {
-        const QNetworkDatagram datagram = socket_->receiveDatagram();
-        if (!datagram.isValid()) {
-            // A refused earlier send on loopback surfaces here; it carries no datagram.
-            break;
+    for (int read = 0; read < DatagramsPerTurn; ++read) {
+        // The handler may close the socket.
+        if (!IsOpen()) {
+            return;
+        }
+        sockaddr_in from{};
+        socklen_t fromSize = sizeof from;
+        const ssize_t length = ::recvfrom(fd_, buffer_.data(), buffer_.size(), 0,
+                                          reinterpret_cast<sockaddr*>(&from), &fromSize);
+        if (length < 0) {
+            if (errno == EINTR || errno == ECONNREFUSED) {
+                // A refused earlier send on loopback surfaces here; it carries no datagram.
+                continue;
+            }
+            return; // nothing queued (EAGAIN), or an error that concerns no datagram of ours
         }
         if (!handler_) {
             continue;
         }
-        const QByteArray bytes = datagram.data();
-        const std::string address = datagram.senderAddress().toString().toStdString();
-        handler_(reinterpret_cast<const uint8_t*>(bytes.constData()),
-                 static_cast<size_t>(bytes.size()), address,
-                 static_cast<uint16_t>(datagram.senderPort()));
+        char text[INET_ADDRSTRLEN] = {};
+        ::inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
+        handler_(buffer_.data(), static_cast<size_t>(length), std::string(text),
+                 ntohs(from.sin_port));
     }
 }

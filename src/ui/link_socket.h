@@ -6,15 +6,17 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "platform/services.h"
 
-class QUdpSocket;
+class QSocketNotifier;
 
-/// The link's UDP socket (the dialog's `LinkSocket`) over QUdpSocket: bound to any local IPv4
-/// address and port, with the broadcast permission set so that directed-broadcast requests leave on
-/// Linux. Each datagram that arrives is read whole and handed to the receive handler, empty ones
-/// included; the handler judges lengths (also those beyond the protocol's receive buffer).
+/// The link's UDP socket (the dialog's `LinkSocket`): a non-blocking IPv4 datagram socket bound
+/// to any local address and port, with the broadcast permission set so that directed-broadcast
+/// requests leave on Linux. Each datagram that arrives is read whole and handed to the receive
+/// handler with its true length, empty ones included; the handler judges lengths (also those
+/// beyond the protocol's receive buffer). A few datagrams are read per turn of the event loop.
 class CDbgInfoSocket : public QObject, public IDatagramSocket {
     Q_OBJECT
 public:
@@ -39,8 +41,16 @@ public:
     uint16_t LocalPort() const;
 
 private:
+    /// Reads at most DatagramsPerTurn datagrams. The notifier is level-triggered, so whatever
+    /// is still queued in the socket wakes it again on the next turn of the event loop.
     void ReadPending();
 
-    std::unique_ptr<QUdpSocket> socket_;
+    // An adapter on a fast link answers each request before the handler returns; reading until
+    // nothing is queued would run a whole write's exchange in one call and starve the window.
+    static constexpr int DatagramsPerTurn = 4;
+
+    int fd_ = -1;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    std::vector<uint8_t> buffer_;
     ReceiveHandler handler_;
 };
