@@ -30,7 +30,6 @@
 #include "link/write_pump.h"
 #include "link_rig.h"
 #include "platform/control_ids.h"
-#include "platform/string_ids.h"
 #include "support/test_adapter.h"
 
 namespace {
@@ -353,7 +352,7 @@ private:
                 if (!writeQueued_ || writeEnded_ || !(allow110_ || timeoutDue_))
                     FuzzFail("string 110 without a failed page or a late acknowledgement");
                 writeEnded_ = true;
-            } else if (box == StringIdText(ids::DeviceNotResponding)) {
+            } else if (box == u"Device not responding") {
                 writeEnded_ = true;
             } else if (box.starts_with(u"Result")) {
                 if (!vinReplyDue_)

@@ -34,6 +34,7 @@ LinkRig::LinkRig() : catalogue_(InstrumentTypeCatalog) {
     F.Prompts.Strings[ids::WriteComplete] = u"Write complete";
     F.Prompts.Strings[ids::KeyWriteResult] = u"Result %08X %08X %08X %08X %08X";
     F.Prompts.Strings[ids::LegacyTypeFormat] = u"Legacy [%u]";
+    F.Prompts.Strings[ids::DeviceNotResponding] = u"Device not responding";
 }
 
 LinkRig::~LinkRig() {
