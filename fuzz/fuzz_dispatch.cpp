@@ -10,7 +10,7 @@
 // page (and after REQ_RESET_DEVICE went out), "Writing error" only for an awaited status-0
 // acknowledgement or a write whose acknowledgement is 4000 ms late, no write left hanging, a VIN
 // result only for a VIN write sent, the socket open after every datagram, and ConfigRead only
-// once every announced entry page came in. The clock moves in steps of the polling timer's
+// once every announced entry page came in after the reading asked for it. The clock moves in steps of the polling timer's
 // period; the settle timer after an erase fires on the way, at its time.
 #include <algorithm>
 #include <cstddef>
@@ -287,7 +287,7 @@ private:
         }
         if (dispatched && code == REQ_WRITE_VIN && vinWritesWaiting_ > 0)
             vinReplyDue_ = allowReset_ = true;
-        if (dispatched && code == REQ_READ_EEPROM_DATA && (word >> 16) != 0)
+        if (dispatched && code == REQ_READ_EEPROM_DATA && pagesAsked_.contains(word >> 16))
             pagesIn_.insert(word >> 16);
 
         Trace("t=%u receive %zu bytes from %s word %08X%s", Now(), d.size(), address.c_str(),
@@ -299,6 +299,7 @@ private:
             reading_ = State().ConfigImage.size() >= 256;
             announced_ = d[12 + 0xB6] | d[12 + 0xB7] << 8;
             pagesIn_.clear();
+            pagesAsked_.clear(); // the pages this page 0 asks for are noted after it
         }
         AfterStep();
     }
@@ -337,6 +338,8 @@ private:
                     FuzzFail("REQ_RESET_DEVICE sent without a finished write");
             } else if (code == REQ_WRITE_VIN) {
                 ++vinWritesWaiting_;
+            } else if (code == REQ_READ_EEPROM_DATA && (word >> 16) != 0) {
+                pagesAsked_.insert(word >> 16);
             }
         }
         for (const std::u16string& box : rig_.NewBoxes()) {
@@ -367,7 +370,7 @@ private:
             const uint32_t lastPage = (announced_ + EntryPageEntries - 1) / EntryPageEntries;
             for (uint32_t k = 1; k <= lastPage; ++k)
                 if (!pagesIn_.contains(k))
-                    FuzzFail(pagesIn_.empty()
+                    FuzzFail(pagesAsked_.empty()
                                  ? "ConfigRead set by a page 0 that announces entries"
                                  : "ConfigRead set while an announced entry page is missing");
             reading_ = false;
@@ -401,6 +404,8 @@ private:
     // The settings read.
     bool reading_ = false;
     uint32_t announced_ = 0;
+    /// Entry pages the current reading asked for, and those of them that came in since.
+    std::set<uint32_t> pagesAsked_;
     std::set<uint32_t> pagesIn_;
     uint32_t lastConfigRead_ = 0;
 };

@@ -3,18 +3,20 @@
 // inside the message box an entry page may open, as the box's event loop would run them.
 //
 // Checked after every step: a reading ends with ConfigRead = 1 only when every entry page that
-// its page 0 announces came in, and then the image is page 0 followed by exactly those pages,
-// each holding the bytes it came with last.
+// its page 0 announces came in after this reading asked for it, and then the image is page 0
+// followed by exactly those pages, each holding the bytes of one of the copies that came so.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "fuzz_input.h"
 #include "dialog/reply_handler.h"
 #include "dialog/settings_read.h"
+#include "protocol/protocol.h"
 #include "link_rig.h"
 
 namespace {
@@ -56,6 +58,8 @@ private:
             Trace("get settings");
             OnGetSettings(State());
             reading_ = false;
+            asked_.clear();
+            NoteRequests();
             Check();
             break;
         case SettingsOp::Nested:
@@ -68,8 +72,8 @@ private:
 
     void Page(uint32_t index, const std::vector<uint8_t>& bytes) {
         const bool whole = bytes.size() >= PageBytes;
-        if (whole && index != 0)
-            pages_[index].assign(bytes.begin(), bytes.begin() + PageBytes);
+        if (whole && index != 0 && asked_.contains(index))
+            pages_[index].emplace_back(bytes.begin(), bytes.begin() + PageBytes);
         Trace("page %u (%zu bytes), nested %d", index, bytes.size(), nested_);
         ReadSettingsPage(State(), index, bytes);
         Trace("  page %u done: ConfigRead %u, image %zu bytes", index, State().ConfigRead,
@@ -80,8 +84,20 @@ private:
             page0_.assign(bytes.begin(), bytes.begin() + PageBytes);
             announced_ = bytes[0xB6] | bytes[0xB7] << 8;
             pages_.clear();
+            asked_.clear();
         }
+        NoteRequests();
         Check();
+    }
+
+    /// Takes the page requests sent since the last look as asked for by the current reading.
+    void NoteRequests() {
+        const auto& sent = rig_.F.Socket.SentDatagrams;
+        for (; sentSeen_ < sent.size(); ++sentSeen_) {
+            const uint32_t word = Le32(sent[sentSeen_].Data, 8);
+            if ((word & 0xFFFF) == REQ_READ_EEPROM_DATA && (word >> 16) != 0)
+                asked_.insert(word >> 16);
+        }
     }
 
     void Check() {
@@ -93,7 +109,7 @@ private:
             const std::vector<uint8_t>& image = State().ConfigImage;
             for (uint32_t k = 1; k <= lastPage; ++k)
                 if (!pages_.contains(k))
-                    FuzzFail(pages_.empty()
+                    FuzzFail(asked_.empty()
                                  ? "ConfigRead set by a page 0 that announces entries"
                                  : "ConfigRead set while an announced entry page is missing");
             if (image.size() != (lastPage + 1) * PageBytes) {
@@ -101,10 +117,15 @@ private:
             } else {
                 if (!std::equal(page0_.begin(), page0_.end(), image.begin()))
                     FuzzFail("the image read does not begin with its page 0");
-                for (const auto& [k, bytes] : pages_)
-                    if (k <= lastPage &&
-                        !std::equal(bytes.begin(), bytes.end(), image.begin() + k * PageBytes))
-                        FuzzFail("an entry page of the image differs from the page read");
+                for (const auto& [k, copies] : pages_) {
+                    if (k > lastPage)
+                        continue;
+                    const auto at = image.begin() + static_cast<ptrdiff_t>(k * PageBytes);
+                    if (std::none_of(copies.begin(), copies.end(), [at](const auto& bytes) {
+                            return std::equal(bytes.begin(), bytes.end(), at);
+                        }))
+                        FuzzFail("an entry page of the image differs from every copy read");
+                }
             }
             reading_ = false;
         }
@@ -117,7 +138,10 @@ private:
     bool reading_ = false;
     uint32_t announced_ = 0;
     std::vector<uint8_t> page0_;
-    std::map<uint32_t, std::vector<uint8_t>> pages_;
+    /// Entry pages the current reading asked for, and the copies of each that came since.
+    std::set<uint32_t> asked_;
+    std::map<uint32_t, std::vector<std::vector<uint8_t>>> pages_;
+    size_t sentSeen_ = 0;
     uint32_t lastConfigRead_ = 0;
 };
 

@@ -56,6 +56,12 @@ struct DialogState {
     /// The last base entry's single key stood in SelectedParamMap before it was read.
     bool LastBaseExisted = false;
     uint32_t AnnouncedParamCount = 0;
+    /// Entry page the settings read in progress asked for last and waits for; 0 while no entry
+    /// page is awaited (no reading, page 0 awaited, the reading complete, or the page in hand).
+    uint32_t AwaitedSettingsPage = 0;
+    /// Counts the settings reads begun; a page read on after a message box's event loop stops
+    /// when a newer reading began in that loop.
+    uint32_t SettingsReadNumber = 0;
     std::list<WriteJob> WriteQueue;
     /// Guards WriteQueue. Re-entrant: a message box opened while it is held runs a nested event
     /// loop in which the timer and the reply handler take it again on the same thread.

@@ -118,8 +118,7 @@ void AddDeviceAddress(DialogState& state, const std::string& source) {
 void OnGetSettings(DialogState& state) {
     state.Controls->SetWindowText(ctl::InfoEdit, u"");
     ResetSettingsForm(state);
-    state.ConfigImage.clear();
-    state.ConfigRead = 0;
+    BeginSettingsRead(state);
     SendRequest(state, MakeRequestWord(REQ_READ_VIN), nullptr, 0);
 }
 

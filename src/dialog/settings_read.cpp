@@ -103,7 +103,8 @@ void ShowFlags(DialogState& state, uint16_t flags) {
     controls.ShowWindow(ctl::GnssGroup, gnss);
 }
 
-void RequestPage(DialogState& state, uint32_t pageIndex) {
+void RequestEntryPage(DialogState& state, uint32_t pageIndex) {
+    state.AwaitedSettingsPage = pageIndex;
     SendRequest(state, MakeRequestWord(REQ_READ_EEPROM_DATA, static_cast<uint16_t>(pageIndex)),
                 nullptr, 0);
 }
@@ -116,8 +117,7 @@ void FinishReading(DialogState& state) {
 void ReadSettingsPage0(DialogState& state, std::span<const uint8_t> bytes) {
     // The image is whole only once every page is in again; until then no operation may take
     // the image for one read earlier (a password change writes it back to the adapter).
-    state.ConfigImage.clear();
-    state.ConfigRead = 0;
+    BeginSettingsRead(state);
     const std::optional<SettingsPage> decoded = DecodeSettingsPage(bytes);
     if (!decoded) {
         ResetSettingsForm(state);
@@ -162,7 +162,7 @@ void ReadSettingsPage0(DialogState& state, std::span<const uint8_t> bytes) {
     state.SelectedParamMap.clear();
     state.LastBaseCode = 0;
     if (state.AnnouncedParamCount != 0) {
-        RequestPage(state, 1);
+        RequestEntryPage(state, 1);
     } else if (page.ParamCount == 0) {
         FinishReading(state);
     } else {
@@ -172,26 +172,18 @@ void ReadSettingsPage0(DialogState& state, std::span<const uint8_t> bytes) {
     }
 }
 
-/// Index of the last page that holds announced entries.
-uint32_t LastEntryPage(uint32_t announced) {
-    return (announced + SettingsImage::EntriesPerPage - 1) / SettingsImage::EntriesPerPage;
-}
-
 void ReadEntryPage(DialogState& state, uint32_t k, std::span<const uint8_t> bytes) {
-    // Only one page is asked for at a time, so a page nobody asked for is the late or repeated
-    // answer of an earlier reading; taking it would put foreign bytes into the image that a
-    // password change writes back.
-    const bool reading = !state.ConfigImage.empty() && state.ConfigRead == 0;
-    if (!reading || k > LastEntryPage(state.AnnouncedParamCount)) {
+    // Only one page is asked for at a time, and the next only once this one is in, so any other
+    // page is the late or repeated answer of an earlier request; taking it would put foreign
+    // bytes into the image that a password change writes back, or leave a gap in it.
+    if (k != state.AwaitedSettingsPage ||
+        state.ConfigImage.size() != size_t{k} * SettingsImage::PageSize) {
         return;
     }
-    // Each page goes to its own place, so the image keeps the adapter's layout even when a
-    // page comes twice.
-    const size_t offset = size_t{k} * SettingsImage::PageSize;
-    if (state.ConfigImage.size() < offset + SettingsImage::PageSize) {
-        state.ConfigImage.resize(offset + SettingsImage::PageSize);
-    }
-    std::copy(bytes.begin(), bytes.end(), state.ConfigImage.begin() + offset);
+    // Taken: a copy of it arriving while a box below is open is not taken again.
+    state.AwaitedSettingsPage = 0;
+    const uint32_t reading = state.SettingsReadNumber;
+    state.ConfigImage.insert(state.ConfigImage.end(), bytes.begin(), bytes.end());
 
     const uint32_t first = (k - 1) * SettingsImage::EntriesPerPage;
     for (uint32_t i = 0; i < SettingsImage::EntriesPerPage && first + i < state.AnnouncedParamCount;
@@ -204,9 +196,10 @@ void ReadEntryPage(DialogState& state, uint32_t k, std::span<const uint8_t> byte
                 state.Prompts->MessageBox(
                     FormatWide(state.Prompts->LoadString(ids::ParamOffsetMismatch),
                                {entry.FrameOffset, expected, entry.Code}));
-                if (state.ConfigImage.empty()) {
-                    // Get settings ran in the box's event loop: this page belongs to a reading
-                    // that is over, and must not fill the new one's map or ask for more pages.
+                if (state.SettingsReadNumber != reading) {
+                    // Get settings or a settings page came in the box's event loop: this page
+                    // belongs to a reading that is over, and must not fill the new one's map,
+                    // ask for more pages or end it.
                     return;
                 }
             }
@@ -222,13 +215,20 @@ void ReadEntryPage(DialogState& state, uint32_t k, std::span<const uint8_t> byte
     }
 
     if (k * SettingsImage::EntriesPerPage < state.AnnouncedParamCount) {
-        RequestPage(state, k + 1);
+        RequestEntryPage(state, k + 1);
     } else {
         FinishReading(state);
     }
 }
 
 } // namespace
+
+void BeginSettingsRead(DialogState& state) {
+    state.ConfigImage.clear();
+    state.ConfigRead = 0;
+    state.AwaitedSettingsPage = 0;
+    ++state.SettingsReadNumber;
+}
 
 void ReadSettingsPage(DialogState& state, uint32_t pageIndex, std::span<const uint8_t> page) {
     if (page.size() < SettingsImage::PageSize) {

@@ -15,11 +15,17 @@
 /// ends. Either way `ConfigRead` is 0 until the whole image is in again; with entries announced
 /// but no type chosen to read them it stays 0.
 ///
-/// Page k >= 1 holds entries (k - 1) x 32 onwards: it is stored at its place in `ConfigImage`,
-/// its entries up to the announced count enter `SelectedParamMap` (a frame offset that differs
-/// from the description's is reported with string 109 and the entry kept), and the next page is
-/// asked for, or, after the last, the parameter list is rebuilt and `ConfigRead` becomes 1. A
-/// page that no reading in progress asked for (no settings page in since the last reset, the
-/// reading already complete, or an index past the announced entries) is ignored, and so is the
-/// rest of a page when a new reading starts while string 109 is shown.
+/// Page k >= 1 holds entries (k - 1) x 32 onwards. It is taken only when it is the page the
+/// reading in progress asked for last (pages 1 to k - 1 then came in for this reading, in
+/// order): it is appended to `ConfigImage`, its entries up to the announced count enter
+/// `SelectedParamMap` (a frame offset that differs from the description's is reported with
+/// string 109 and the entry kept), and the next page is asked for, or, after the last, the
+/// parameter list is rebuilt and `ConfigRead` becomes 1. Any other page (with no reading in
+/// progress, ahead of or behind the one asked for, or a late answer of an earlier reading) is
+/// ignored, and so is the rest of a page when a new reading begins (Get settings, a settings
+/// page) while string 109 is shown.
 void ReadSettingsPage(DialogState& state, uint32_t pageIndex, std::span<const uint8_t> page);
+
+/// Forgets the image read so far and any page awaited: `ConfigRead` is 0 and a page of an
+/// earlier reading is no longer taken.
+void BeginSettingsRead(DialogState& state);

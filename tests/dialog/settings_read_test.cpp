@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "dialog/reply_handler.h"
@@ -309,17 +311,41 @@ TEST_F(SettingsReadTest, OffsetDifferingFromTheDescriptionIsReportedAndTheEntryK
     EXPECT_EQ(f.State.SelectedParamMap.size(), 2u);
 }
 
-TEST_F(SettingsReadTest, ReadingStartedAgainWhileAnOffsetIsReportedDropsTheRestOfThePage) {
-    Read(0, Page0().Put(0xB6, 40, 2).bytes);
-    f.Socket.SentDatagrams.clear();
-    f.Prompts.DuringMessageBox = [&] { OnGetSettings(f.State); };
-    Read(1, EntryPage({Described(FourByteCode, 5),
-                       {FourByteCode + 1, 99, 5},
-                       Described(FourByteCode + 2, 5)}));
-    EXPECT_EQ(f.Prompts.Boxes.size(), 1u);
-    EXPECT_TRUE(f.State.SelectedParamMap.empty());
-    EXPECT_EQ(f.SentRequestWords(), std::vector<uint32_t>{0x00000005});
-    EXPECT_EQ(f.State.ConfigRead, 0u);
+TEST_F(SettingsReadTest, ReadingBegunAgainWhileAnOffsetIsReportedDropsTheRestOfThePage) {
+    // Whatever begins the new reading in the box's event loop, the old page may neither fill
+    // the new reading's map nor ask for its pages nor end it.
+    struct Case {
+        const char* name;
+        std::function<void()> inBox;
+        std::vector<uint32_t> sent;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"get settings", [&] { OnGetSettings(f.State); }, {0x00000005}},
+             {"page 0 of a known type", [&] { Read(0, Page0().Put(0xB6, 40, 2).bytes); },
+              {Page1Word}},
+             {"page 0 of an unknown type",
+              [&] { Read(0, Page0().Put(0x2A, 99, 2).Put(0xB6, 3, 2).bytes); },
+              {}},
+         }) {
+        SCOPED_TRACE(c.name);
+        f.Prompts.DuringMessageBox = nullptr;
+        Read(0, Page0().Put(0xB6, 40, 2).bytes);
+        f.Socket.SentDatagrams.clear();
+        f.Prompts.Boxes.clear();
+        bool once = true;
+        f.Prompts.DuringMessageBox = [&] {
+            if (std::exchange(once, false)) {
+                c.inBox();
+            }
+        };
+        Read(1, EntryPage({Described(FourByteCode, 5),
+                           {FourByteCode + 1, 99, 5},
+                           Described(FourByteCode + 2, 5)}));
+        EXPECT_EQ(f.Prompts.Boxes.size(), 1u);
+        EXPECT_TRUE(f.State.SelectedParamMap.empty());
+        EXPECT_EQ(f.SentRequestWords(), c.sent);
+        EXPECT_EQ(f.State.ConfigRead, 0u);
+    }
 }
 
 TEST_F(SettingsReadTest, TypeOnlyTheDescriptionKnowsJoinsTheListAsLegacy) {
@@ -415,6 +441,50 @@ TEST_F(SettingsReadTest, PagesNoReadingAskedForLeaveImageAndMapAlone) {
     EXPECT_TRUE(f.State.SelectedParamMap.empty());
     EXPECT_TRUE(f.Socket.SentDatagrams.empty());
     EXPECT_TRUE(f.Prompts.Boxes.empty());
+}
+
+TEST_F(SettingsReadTest, OnlyTheEntryPageAskedForIsTakenSoTheImageHasNoGap) {
+    // 70 entries: pages 1 to 3. A page ahead of or behind the one asked for is a late answer of
+    // an earlier request; taken, it would end the reading over zero-filled pages, which a
+    // password change writes back as the adapter's entries.
+    Page0 page0;
+    page0.Put(0xB6, 70, 2);
+    std::vector<std::vector<uint8_t>> pages(4);
+    for (uint32_t k = 1; k <= 3; ++k) {
+        std::vector<Entry> entries;
+        for (uint32_t i = 0; i < 32 && (k - 1) * 32 + i < 70; ++i) {
+            entries.push_back(Described(FourByteCode + (k - 1) * 32 + i, 5));
+        }
+        pages[k] = EntryPage(entries);
+    }
+    struct Step {
+        uint32_t k;
+        std::vector<uint32_t> asked; ///< pages asked for after it
+    };
+    Read(0, page0.bytes);
+    f.Socket.SentDatagrams.clear();
+    for (const Step& step : std::vector<Step>{
+             {3, {}}, {2, {}},     // ahead of page 1
+             {1, {2}}, {1, {}},    // page 1, then a copy behind
+             {0, {1}}, {2, {}},    // page 0 again: page 2 of the reading before is late
+             {1, {2}}, {3, {}}, {2, {3}}, {3, {}}}) {
+        SCOPED_TRACE(step.k);
+        EXPECT_EQ(f.State.ConfigRead, 0u);
+        Read(step.k, step.k == 0 ? page0.bytes : pages[step.k]);
+        std::vector<uint32_t> asked;
+        for (uint32_t word : f.SentRequestWords()) {
+            asked.push_back(word >> 16);
+        }
+        EXPECT_EQ(asked, step.asked);
+        f.Socket.SentDatagrams.clear();
+    }
+    std::vector<uint8_t> image = page0.bytes;
+    for (uint32_t k = 1; k <= 3; ++k) {
+        image.insert(image.end(), pages[k].begin(), pages[k].end());
+    }
+    EXPECT_EQ(f.State.ConfigRead, 1u);
+    EXPECT_EQ(f.State.ConfigImage, image);
+    EXPECT_EQ(f.State.SelectedParamMap.size(), 70u);
 }
 
 TEST_F(SettingsReadTest, RepeatedPageOfAReadingKeepsItsPlaceInTheImage) {
