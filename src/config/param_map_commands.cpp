@@ -26,8 +26,16 @@ constexpr uint32_t NoRow = 0xFFFFFFFFu;
 template <class Store>
 bool Expand(const SelectedParamMap& map, const ParamPositions* considered, Store store) {
     size_t position = 0;
+    // The positions are walked beside the map, so that each is looked at once.
+    auto next = considered != nullptr ? considered->begin() : ParamPositions::const_iterator();
     for (const auto& [key, setting] : map) {
-        if (considered == nullptr || considered->count(position) != 0) {
+        bool expand = considered == nullptr;
+        if (!expand) {
+            while (next != considered->end() && *next < position)
+                ++next;
+            expand = next != considered->end() && *next == position;
+        }
+        if (expand) {
             for (uint32_t k = 0; k <= key.count; ++k) {
                 if (!store(ParamKey{ParamKeyElement(key, k), 0, 0}, setting, true))
                     return false;
@@ -40,19 +48,44 @@ bool Expand(const SelectedParamMap& map, const ParamPositions* considered, Store
     return true;
 }
 
+/// Key of the entry shown by the row with item data `position`; nullopt when the map has no
+/// entry there. The keys the rows were made from serve while the map has as many entries as
+/// they (it changes only together with the rows), else the map is walked.
+std::optional<ParamKey> RowKey(const DialogState& state, size_t position) {
+    const SelectedParamMap& map = state.SelectedParamMap;
+    if (position >= map.size())
+        return std::nullopt;
+    if (state.ParamRowKeys.size() == map.size())
+        return state.ParamRowKeys[position];
+    return ParamEntryAt(map, position)->first;
+}
+
 /// Keys of the entries whose rows are selected, in key order. The menu and the prompts after
 /// it run nested event loops in which the map may be replaced, so a command keeps keys, not
 /// positions.
-std::vector<ParamKey> SelectedKeys(const ITableCtrl& list, const SelectedParamMap& map) {
-    ParamPositions positions;
-    for (int i = 0; i < list.ItemCount(); ++i) {
+std::vector<ParamKey> SelectedKeys(const DialogState& state) {
+    const ITableCtrl& list = *state.ParamList;
+    std::vector<uint32_t> positions;
+    for (int i = list.GetSelectedIndex(); i >= 0 && i < list.ItemCount();
+         i = list.GetNextSelectedIndex(i)) {
         const uint32_t data = list.ItemDataOfRow(i);
         if (data == NoRow)
             break;
-        if (list.IsItemSelected(i))
-            positions.insert(data);
+        positions.push_back(data);
     }
+    // Rows sorted by another column than the parameter give their positions out of order.
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     std::vector<ParamKey> keys;
+    keys.reserve(positions.size());
+    if (state.ParamRowKeys.size() == state.SelectedParamMap.size()) {
+        for (uint32_t position : positions) {
+            if (const std::optional<ParamKey> key = RowKey(state, position))
+                keys.push_back(*key);
+        }
+        return keys;
+    }
+    const SelectedParamMap& map = state.SelectedParamMap;
     auto wanted = positions.begin();
     size_t position = 0;
     for (auto entry = map.begin(); entry != map.end() && wanted != positions.end();
@@ -109,7 +142,15 @@ void DeleteSelected(DialogState& state, const std::vector<ParamKey>& keys) {
                                                {static_cast<int64_t>(keys.size())});
     if (state.Prompts->MessageBox(question, MbButtons::YesNo) != MbResult::Yes)
         return;
-    DeleteParamEntries(state.SelectedParamMap, PositionsOf(state.SelectedParamMap, keys));
+    // The keys are in key order: one walk beside the map erases those it still holds.
+    SelectedParamMap& map = state.SelectedParamMap;
+    auto entry = map.begin();
+    for (const ParamKey& key : keys) {
+        while (entry != map.end() && entry->first < key)
+            ++entry;
+        if (entry != map.end() && entry->first == key)
+            entry = map.erase(entry);
+    }
     RefreshParamTable(state, 0);
 }
 } // namespace
@@ -164,7 +205,9 @@ bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, b
     SelectedParamMap divided;
     const bool fits = Expand(map, considered,
                              [&](const ParamKey& key, const ParamSetting& setting, bool) {
-                                 divided[key] = setting;
+                                 // Keys come mostly in order: the hint makes those inserts
+                                 // constant time.
+                                 divided.insert_or_assign(divided.end(), key, setting);
                                  return divided.size() <= limit;
                              });
     if (!fits) {
@@ -184,7 +227,7 @@ bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected)
     std::map<ParamKey, Expanded> expanded;
     Expand(map, selected.size() <= 1 ? nullptr : &selected,
            [&](const ParamKey& key, const ParamSetting& setting, bool single) {
-               Expanded& stored = expanded[key];
+               Expanded& stored = expanded.try_emplace(expanded.end(), key)->second;
                stored.Setting = setting;
                stored.Single = stored.Single || single;
                return true;
@@ -223,7 +266,7 @@ bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected)
 int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
     if (state.Controls->ComboGetCurSel(ctl::TeleTypeCombo) < 0)
         return 0;
-    const std::vector<ParamKey> keys = SelectedKeys(*state.ParamList, state.SelectedParamMap);
+    const std::vector<ParamKey> keys = SelectedKeys(state);
 
     IUserPrompts& prompts = *state.Prompts;
     std::vector<MenuItem> menu{
@@ -269,7 +312,10 @@ int OnParamCellDblClick(DialogState& state, int column, int row) {
     const uint32_t data = state.ParamList->ItemDataOfRow(row);
     if (static_cast<int32_t>(data) < 0)
         return 0;
-    const auto entry = ParamEntryAt(state.SelectedParamMap, data);
+    const std::optional<ParamKey> rowKey = RowKey(state, data);
+    if (!rowKey)
+        return 0;
+    const auto entry = state.SelectedParamMap.find(*rowKey);
     if (entry == state.SelectedParamMap.end())
         return 0;
     const ParamKey key = entry->first;
