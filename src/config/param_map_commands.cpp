@@ -103,8 +103,7 @@ ParamPositions PositionsOf(const SelectedParamMap& map, const std::vector<ParamK
     ParamPositions positions;
     auto key = keys.begin();
     size_t position = 0;
-    for (auto entry = map.begin(); entry != map.end() && key != keys.end();
-         ++entry, ++position) {
+    for (auto entry = map.begin(); entry != map.end() && key != keys.end(); ++entry, ++position) {
         while (key != keys.end() && *key < entry->first)
             ++key;
         if (key != keys.end() && *key == entry->first) {
@@ -203,13 +202,13 @@ bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, b
     const size_t before = map.size();
     const size_t limit = std::max(MaxDividedEntries, before);
     SelectedParamMap divided;
-    const bool fits = Expand(map, considered,
-                             [&](const ParamKey& key, const ParamSetting& setting, bool) {
-                                 // Keys come mostly in order: the hint makes those inserts
-                                 // constant time.
-                                 divided.insert_or_assign(divided.end(), key, setting);
-                                 return divided.size() <= limit;
-                             });
+    const bool fits =
+        Expand(map, considered, [&](const ParamKey& key, const ParamSetting& setting, bool) {
+            // Keys come mostly in order: the hint makes those inserts
+            // constant time.
+            divided.insert_or_assign(divided.end(), key, setting);
+            return divided.size() <= limit;
+        });
     if (!fits) {
         if (tooMany != nullptr)
             *tooMany = true;
@@ -221,17 +220,37 @@ bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, b
 
 bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
     struct Expanded {
+        ParamKey Key;
         ParamSetting Setting;
         bool Single = false; ///< a considered entry yielded the key
     };
-    std::map<ParamKey, Expanded> expanded;
+    // The keys come mostly in key order, so they are gathered in a vector and only sorted when
+    // one came early.
+    std::vector<Expanded> expanded;
+    expanded.reserve(map.size());
+    bool ordered = true;
     Expand(map, selected.size() <= 1 ? nullptr : &selected,
            [&](const ParamKey& key, const ParamSetting& setting, bool single) {
-               Expanded& stored = expanded.try_emplace(expanded.end(), key)->second;
-               stored.Setting = setting;
-               stored.Single = stored.Single || single;
+               if (!expanded.empty() && !(expanded.back().Key < key))
+                   ordered = false;
+               expanded.push_back({key, setting, single});
                return true;
            });
+    if (!ordered) {
+        // A key yielded again takes the later setting and is a single when either yield was.
+        std::stable_sort(expanded.begin(), expanded.end(),
+                         [](const Expanded& a, const Expanded& b) { return a.Key < b.Key; });
+        size_t kept = 0;
+        for (size_t i = 0; i < expanded.size(); ++i) {
+            if (kept > 0 && expanded[kept - 1].Key == expanded[i].Key) {
+                expanded[kept - 1].Setting = expanded[i].Setting;
+                expanded[kept - 1].Single = expanded[kept - 1].Single || expanded[i].Single;
+            } else {
+                expanded[kept++] = expanded[i];
+            }
+        }
+        expanded.resize(kept);
+    }
     struct Run {
         uint32_t First = 0;
         uint32_t Taken = 0;
@@ -240,7 +259,8 @@ bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected)
     // An open run is kept as such (not marked by a first code of 0), so code 0 joins like any.
     std::optional<Run> run;
     SelectedParamMap joined;
-    for (const auto& [key, entry] : expanded) {
+    for (const Expanded& entry : expanded) {
+        const ParamKey& key = entry.Key;
         const ParamSetting& setting = entry.Setting;
         if (!entry.Single) {
             joined.insert_or_assign(joined.end(), key, setting);

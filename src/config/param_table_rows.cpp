@@ -147,8 +147,7 @@ void RefreshParamTable(DialogState& state, uint32_t codeToSelect) {
             selectPosition = position;
         }
         row.clear();
-        AppendParamDisplayName(row, state.CurrentDescriptor, state.DeviceParamLayout, key.code,
-                               hz);
+        AppendParamDisplayName(row, state.CurrentDescriptor, state.DeviceParamLayout, key.code, hz);
         if (key.count > 0) {
             last.clear();
             AppendParamDisplayName(last, state.CurrentDescriptor, state.DeviceParamLayout,

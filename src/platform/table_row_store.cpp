@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cstddef>
 
 namespace {
 constexpr char16_t LineFeed = u'\n';
@@ -43,11 +44,9 @@ int TableRowStore::KeyCellOf(int column) const {
 
 void TableRowStore::AddRow(std::u16string_view rowText, uint32_t itemData) {
     const auto [start, length] = KeySpan(rowText, KeyCellOf(SortColumn));
-    const TableRow row{static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(rowText.size()),
-                       itemData,
-                       0,
-                       static_cast<uint32_t>(start),
-                       static_cast<uint32_t>(length)};
+    const TableRow row{
+        static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(rowText.size()), itemData, 0,
+        static_cast<uint32_t>(start),        static_cast<uint32_t>(length)};
     text_.append(rowText);
     // A key below the last one's is put in place when the rows are next read, after any equal
     // keys already there.
@@ -59,9 +58,25 @@ void TableRowStore::AddRow(std::u16string_view rowText, uint32_t itemData) {
 void TableRowStore::Order() const {
     if (!unordered_)
         return;
-    std::stable_sort(rows_.begin(), rows_.end(), [this](const TableRow& a, const TableRow& b) {
-        return KeyOf(a) < KeyOf(b);
-    });
+    const auto less = [this](const TableRow& a, const TableRow& b) { return KeyOf(a) < KeyOf(b); };
+    // Rows sorted back to a column they were sorted by before come as a few ordered runs, which
+    // are merged in linear time; anything else is sorted.
+    constexpr size_t MaxMergedRuns = 8;
+    std::vector<size_t> runEnds;
+    for (size_t i = 1; i <= rows_.size() && runEnds.size() <= MaxMergedRuns; ++i) {
+        if (i == rows_.size() || less(rows_[i], rows_[i - 1]))
+            runEnds.push_back(i);
+    }
+    if (runEnds.size() <= MaxMergedRuns) {
+        // Each merge joins the first run with the next, keeping equal keys in their order.
+        for (size_t r = 1; r < runEnds.size(); ++r) {
+            std::inplace_merge(rows_.begin(),
+                               rows_.begin() + static_cast<std::ptrdiff_t>(runEnds[r - 1]),
+                               rows_.begin() + static_cast<std::ptrdiff_t>(runEnds[r]), less);
+        }
+    } else {
+        std::stable_sort(rows_.begin(), rows_.end(), less);
+    }
     unordered_ = false;
 }
 
