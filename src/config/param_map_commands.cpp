@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -46,6 +47,60 @@ bool Expand(const SelectedParamMap& map, const ParamPositions* considered, Store
         ++position;
     }
     return true;
+}
+
+/// One key of an expansion, with the setting it takes.
+struct Expanded {
+    ParamKey Key;
+    ParamSetting Setting;
+    bool Single = false; ///< a considered entry yielded the key
+};
+
+/// Brings `expanded` into key order, each key once: a key yielded again takes the later
+/// setting and is a single when either yield was.
+void SortExpanded(std::vector<Expanded>& expanded) {
+    std::stable_sort(expanded.begin(), expanded.end(),
+                     [](const Expanded& a, const Expanded& b) { return a.Key < b.Key; });
+    size_t kept = 0;
+    for (size_t i = 0; i < expanded.size(); ++i) {
+        if (kept > 0 && expanded[kept - 1].Key == expanded[i].Key) {
+            expanded[kept - 1].Setting = expanded[i].Setting;
+            expanded[kept - 1].Single = expanded[kept - 1].Single || expanded[i].Single;
+        } else {
+            expanded[kept++] = expanded[i];
+        }
+    }
+    expanded.resize(kept);
+}
+
+/// What Expand stores, in key order and each key once, into `expanded`. False when that is
+/// more than `limit` keys; the walk then stops early, so an oversized expansion is never built.
+bool ExpandInOrder(const SelectedParamMap& map, const ParamPositions* considered, size_t limit,
+                   std::vector<Expanded>& expanded) {
+    // The keys come mostly in key order, so they are gathered in a vector and only sorted when
+    // one came early; past the limit, repeated keys are folded (each time the vector doubled)
+    // before the count decides.
+    expanded.clear();
+    expanded.reserve(std::min(map.size(), limit));
+    bool ordered = true;
+    size_t foldedSize = 0;
+    const bool fits =
+        Expand(map, considered, [&](const ParamKey& key, const ParamSetting& setting, bool single) {
+            if (!expanded.empty() && !(expanded.back().Key < key))
+                ordered = false;
+            expanded.push_back({key, setting, single});
+            if (expanded.size() <= limit)
+                return true;
+            if (!ordered && expanded.size() > 2 * foldedSize) {
+                SortExpanded(expanded);
+                ordered = true;
+                foldedSize = expanded.size();
+            }
+            return expanded.size() <= limit || !ordered;
+        });
+    if (!ordered)
+        SortExpanded(expanded);
+    return fits && expanded.size() <= limit;
 }
 
 /// Key of the entry shown by the row with item data `position`; nullopt when the map has no
@@ -201,56 +256,23 @@ bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, b
     }
     const size_t before = map.size();
     const size_t limit = std::max(MaxDividedEntries, before);
-    SelectedParamMap divided;
-    const bool fits =
-        Expand(map, considered, [&](const ParamKey& key, const ParamSetting& setting, bool) {
-            // Keys come mostly in order: the hint makes those inserts
-            // constant time.
-            divided.insert_or_assign(divided.end(), key, setting);
-            return divided.size() <= limit;
-        });
-    if (!fits) {
+    std::vector<Expanded> expanded;
+    if (!ExpandInOrder(map, considered, limit, expanded)) {
         if (tooMany != nullptr)
             *tooMany = true;
         return false;
     }
+    SelectedParamMap divided;
+    for (const Expanded& entry : expanded)
+        divided.emplace_hint(divided.end(), entry.Key, entry.Setting);
     map = std::move(divided);
     return map.size() != before;
 }
 
 bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
-    struct Expanded {
-        ParamKey Key;
-        ParamSetting Setting;
-        bool Single = false; ///< a considered entry yielded the key
-    };
-    // The keys come mostly in key order, so they are gathered in a vector and only sorted when
-    // one came early.
     std::vector<Expanded> expanded;
-    expanded.reserve(map.size());
-    bool ordered = true;
-    Expand(map, selected.size() <= 1 ? nullptr : &selected,
-           [&](const ParamKey& key, const ParamSetting& setting, bool single) {
-               if (!expanded.empty() && !(expanded.back().Key < key))
-                   ordered = false;
-               expanded.push_back({key, setting, single});
-               return true;
-           });
-    if (!ordered) {
-        // A key yielded again takes the later setting and is a single when either yield was.
-        std::stable_sort(expanded.begin(), expanded.end(),
-                         [](const Expanded& a, const Expanded& b) { return a.Key < b.Key; });
-        size_t kept = 0;
-        for (size_t i = 0; i < expanded.size(); ++i) {
-            if (kept > 0 && expanded[kept - 1].Key == expanded[i].Key) {
-                expanded[kept - 1].Setting = expanded[i].Setting;
-                expanded[kept - 1].Single = expanded[kept - 1].Single || expanded[i].Single;
-            } else {
-                expanded[kept++] = expanded[i];
-            }
-        }
-        expanded.resize(kept);
-    }
+    ExpandInOrder(map, selected.size() <= 1 ? nullptr : &selected,
+                  std::numeric_limits<size_t>::max(), expanded);
     struct Run {
         uint32_t First = 0;
         uint32_t Taken = 0;
