@@ -61,7 +61,10 @@ ParamListBench::~ParamListBench() {
 }
 
 void ParamListBench::Fill(const SelectedParamMap& map) {
-    F.State.SelectedParamMap = map;
+    // Entry by entry in key order, as reading the adapter's entries or a command builds a map.
+    F.State.SelectedParamMap.clear();
+    for (const auto& entry : map)
+        F.State.SelectedParamMap.emplace_hint(F.State.SelectedParamMap.end(), entry);
     RefreshParamTable(F.State, 0);
 }
 

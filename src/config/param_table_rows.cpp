@@ -1,5 +1,8 @@
 #include "config/param_table_rows.h"
 
+#include <charconv>
+#include <cstdlib>
+
 #include "model/channel_band_names.h"
 #include "model/param_code_layout.h"
 #include "text/value_format.h"
@@ -12,15 +15,44 @@ constexpr uint32_t AverMask = 0xFF;
 constexpr uint32_t Family1Multiplier = 3;
 constexpr char16_t NamePieceSeparator = u'_';
 constexpr char16_t RangeArrow[] = u" -> ";
-} // namespace
 
-std::u16string ParamBandText(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
-                             uint32_t family, uint32_t band) {
+constexpr char16_t CellEnd = u'\n';
+/// Width of the code cell, the sign included ("%08d").
+constexpr size_t CodeCellWidth = 8;
+
+/// Appends `value` in decimal, padded with zeros behind a minus sign to `width` units.
+void AppendDecimal(std::u16string& out, int64_t value, size_t width) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, std::llabs(value)).ptr;
+    const auto count = static_cast<size_t>(end - digits) + (value < 0 ? 1 : 0);
+    if (value < 0)
+        out += u'-';
+    if (count < width)
+        out.append(width - count, u'0');
+    out.append(digits, end);
+}
+
+/// Appends "\n%d\n%c\n%08d\n" of rate, plot mark and the code as a signed number to the name
+/// in `row`; the last cell is the sort key of the "Parameter" column.
+void AppendRowCells(std::u16string& row, const ParamKey& key, const ParamSetting& setting) {
+    row += CellEnd;
+    AppendDecimal(row, setting.rate, 0);
+    row += CellEnd;
+    row += setting.plot == 0 ? u'+' : u'-';
+    row += CellEnd;
+    AppendDecimal(row, static_cast<int32_t>(key.code), CodeCellWidth);
+    row += CellEnd;
+}
+
+void AppendParamBandText(std::u16string& out, const TelemetryDescriptor& desc,
+                         const DeviceParamLayout& layout, uint32_t family, uint32_t band) {
     if (family < 1 || family > FamilyCount)
-        return {};
+        return;
     const std::vector<double>& frequencies = layout.FrequencyLists[family - 1];
-    if (band < frequencies.size())
-        return FormatScaledValue(frequencies[band]);
+    if (band < frequencies.size()) {
+        out += FormatScaledValue(frequencies[band]);
+        return;
+    }
     uint32_t base = desc.BandBase3;
     uint32_t multiplier = 1;
     if (family == 1) {
@@ -32,45 +64,79 @@ std::u16string ParamBandText(const TelemetryDescriptor& desc, const DeviceParamL
     // The description decides whether base + band x m stays inside the table; past its end
     // (or wrapped) the band simply has no text.
     const uint64_t index = uint64_t{base} + uint64_t{band} * multiplier;
-    if (index >= BandNameTable.size())
-        return {};
-    return BandNameTable[static_cast<size_t>(index)];
+    if (index < BandNameTable.size())
+        out += BandNameTable[static_cast<size_t>(index)];
 }
 
-std::u16string ParamDisplayName(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
-                                uint32_t code, const std::u16string& hzText) {
+/// Appends the display name of `code` (see ParamDisplayName) to `out`.
+void AppendParamDisplayName(std::u16string& out, const TelemetryDescriptor& desc,
+                            const DeviceParamLayout& layout, uint32_t code,
+                            std::u16string_view hzText) {
     const uint32_t cls = (code >> ClassShift) & NibbleMask;
     const uint32_t family = (code >> FamilyShift) & NibbleMask;
     if (cls != 1 || family < 1 || family > FamilyCount)
-        return {};
+        return;
     const auto channel = static_cast<int32_t>((code >> ChannelShift) & NibbleMask);
     const uint32_t aver = (code >> AverShift) & AverMask;
     const uint32_t band = code & BandMask;
 
-    std::u16string name;
     if (desc.ChannelCount >= 2) {
-        name += ChannelName(channel, layout);
-        name += NamePieceSeparator;
+        out += ChannelName(channel, layout);
+        out += NamePieceSeparator;
     }
     if (family != 3) {
-        name += desc.TypeNames[family - 1];
-        name += NamePieceSeparator;
+        out += desc.TypeNames[family - 1];
+        out += NamePieceSeparator;
     }
     if (const auto averName = desc.AverNames.find(aver); averName != desc.AverNames.end()) {
-        name += averName->second;
-        name += NamePieceSeparator;
+        out += averName->second;
+        out += NamePieceSeparator;
     }
-    name += ParamBandText(desc, layout, family, band);
+    AppendParamBandText(out, desc, layout, family, band);
     if (family != 3)
-        name += hzText;
-    return name;
+        out += hzText;
 }
 
-std::u16string ParamRangeName(const std::u16string& first, const std::u16string& last) {
+/// Where the part of `last` shown behind the arrow of a group's name begins.
+size_t RangeTailStart(std::u16string_view first, std::u16string_view last) {
     size_t common = 0;
     while (common < first.size() && common < last.size() && first[common] == last[common])
         ++common;
     while (common > 0 && last[common - 1] != NamePieceSeparator)
         --common;
-    return first + RangeArrow + last.substr(common);
+    return common;
+}
+} // namespace
+
+std::u16string ParamBandText(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                             uint32_t family, uint32_t band) {
+    std::u16string text;
+    AppendParamBandText(text, desc, layout, family, band);
+    return text;
+}
+
+std::u16string ParamDisplayName(const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                                uint32_t code, const std::u16string& hzText) {
+    std::u16string name;
+    AppendParamDisplayName(name, desc, layout, code, hzText);
+    return name;
+}
+
+std::u16string ParamRangeName(const std::u16string& first, const std::u16string& last) {
+    return first + RangeArrow + last.substr(RangeTailStart(first, last));
+}
+
+void FormatParamRow(std::u16string& row, std::u16string& scratch, const TelemetryDescriptor& desc,
+                    const DeviceParamLayout& layout, const ParamKey& key,
+                    const ParamSetting& setting, const std::u16string& hzText) {
+    row.clear();
+    AppendParamDisplayName(row, desc, layout, key.code, hzText);
+    if (key.count > 0) {
+        scratch.clear();
+        AppendParamDisplayName(scratch, desc, layout, ParamKeyElement(key, key.count), hzText);
+        const size_t tail = RangeTailStart(row, scratch);
+        row += RangeArrow;
+        row.append(scratch, tail);
+    }
+    AppendRowCells(row, key, setting);
 }

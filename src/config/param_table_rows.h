@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <string>
 
+#include "config/selected_params.h"
 #include "model/device_param_layout.h"
 #include "model/telemetry_descriptor.h"
 
@@ -23,3 +24,11 @@ std::u16string ParamDisplayName(const TelemetryDescriptor& desc, const DevicePar
 /// the last name from just behind the last '_' of their common beginning (in full when that
 /// beginning holds no '_').
 std::u16string ParamRangeName(const std::u16string& first, const std::u16string& last);
+
+/// The list row of one entry, written into `row`: its display name (for a group, the range name
+/// of its first and last elements), then "\n%d\n%c\n%08d\n" of rate, plot mark ('+' when plot
+/// is 0) and the code as a signed number; the last cell is the sort key of the "Parameter"
+/// column. `scratch` is working space, so that a caller making many rows reuses two buffers.
+void FormatParamRow(std::u16string& row, std::u16string& scratch, const TelemetryDescriptor& desc,
+                    const DeviceParamLayout& layout, const ParamKey& key,
+                    const ParamSetting& setting, const std::u16string& hzText);

@@ -6,7 +6,8 @@ void InsertParamEntry(uint32_t n, uint32_t firstCode, const ParamSetting& settin
                       SelectedParamMap& map) {
     const ParamKey key =
         n > 1 ? ParamKey{firstCode, static_cast<uint16_t>(n - 1), 1} : ParamKey{firstCode, 0, 0};
-    map[key] = setting;
+    // Entries mostly come in key order: the hint makes those inserts constant time.
+    map.insert_or_assign(map.end(), key, setting);
 }
 
 SelectedParamMap::iterator ParamEntryAt(SelectedParamMap& map, size_t position) {

@@ -50,6 +50,9 @@ struct DialogState {
     uint32_t DinModeFlag = 0;
     std::array<uint8_t, 10> WritePassword{};
     ::SelectedParamMap SelectedParamMap;
+    /// Keys of the parameter list's rows by item data, as RefreshParamTable last made them: a
+    /// row's entry is found without walking the map.
+    std::vector<ParamKey> ParamRowKeys;
     uint32_t LastBaseCode = 0;
     /// Setting of the last base entry read from the adapter's parameter pages.
     ParamSetting LastBaseSetting{};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -26,8 +27,16 @@ constexpr uint32_t NoRow = 0xFFFFFFFFu;
 template <class Store>
 bool Expand(const SelectedParamMap& map, const ParamPositions* considered, Store store) {
     size_t position = 0;
+    // The positions are walked beside the map, so that each is looked at once.
+    auto next = considered != nullptr ? considered->begin() : ParamPositions::const_iterator();
     for (const auto& [key, setting] : map) {
-        if (considered == nullptr || considered->count(position) != 0) {
+        bool expand = considered == nullptr;
+        if (!expand) {
+            while (next != considered->end() && *next < position)
+                ++next;
+            expand = next != considered->end() && *next == position;
+        }
+        if (expand) {
             for (uint32_t k = 0; k <= key.count; ++k) {
                 if (!store(ParamKey{ParamKeyElement(key, k), 0, 0}, setting, true))
                     return false;
@@ -40,19 +49,98 @@ bool Expand(const SelectedParamMap& map, const ParamPositions* considered, Store
     return true;
 }
 
+/// One key of an expansion, with the setting it takes.
+struct Expanded {
+    ParamKey Key;
+    ParamSetting Setting;
+    bool Single = false; ///< a considered entry yielded the key
+};
+
+/// Brings `expanded` into key order, each key once: a key yielded again takes the later
+/// setting and is a single when either yield was.
+void SortExpanded(std::vector<Expanded>& expanded) {
+    std::stable_sort(expanded.begin(), expanded.end(),
+                     [](const Expanded& a, const Expanded& b) { return a.Key < b.Key; });
+    size_t kept = 0;
+    for (size_t i = 0; i < expanded.size(); ++i) {
+        if (kept > 0 && expanded[kept - 1].Key == expanded[i].Key) {
+            expanded[kept - 1].Setting = expanded[i].Setting;
+            expanded[kept - 1].Single = expanded[kept - 1].Single || expanded[i].Single;
+        } else {
+            expanded[kept++] = expanded[i];
+        }
+    }
+    expanded.resize(kept);
+}
+
+/// What Expand stores, in key order and each key once, into `expanded`. False when that is
+/// more than `limit` keys; the walk then stops early, so an oversized expansion is never built.
+bool ExpandInOrder(const SelectedParamMap& map, const ParamPositions* considered, size_t limit,
+                   std::vector<Expanded>& expanded) {
+    // The keys come mostly in key order, so they are gathered in a vector and only sorted when
+    // one came early; past the limit, repeated keys are folded (each time the vector doubled)
+    // before the count decides.
+    expanded.clear();
+    expanded.reserve(std::min(map.size(), limit));
+    bool ordered = true;
+    size_t foldedSize = 0;
+    const bool fits =
+        Expand(map, considered, [&](const ParamKey& key, const ParamSetting& setting, bool single) {
+            if (!expanded.empty() && !(expanded.back().Key < key))
+                ordered = false;
+            expanded.push_back({key, setting, single});
+            if (expanded.size() <= limit)
+                return true;
+            if (!ordered && expanded.size() > 2 * foldedSize) {
+                SortExpanded(expanded);
+                ordered = true;
+                foldedSize = expanded.size();
+            }
+            return expanded.size() <= limit || !ordered;
+        });
+    if (!ordered)
+        SortExpanded(expanded);
+    return fits && expanded.size() <= limit;
+}
+
+/// Key of the entry shown by the row with item data `position`; nullopt when the map has no
+/// entry there. The keys the rows were made from serve while the map has as many entries as
+/// they (it changes only together with the rows), else the map is walked.
+std::optional<ParamKey> RowKey(const DialogState& state, size_t position) {
+    const SelectedParamMap& map = state.SelectedParamMap;
+    if (position >= map.size())
+        return std::nullopt;
+    if (state.ParamRowKeys.size() == map.size())
+        return state.ParamRowKeys[position];
+    return ParamEntryAt(map, position)->first;
+}
+
 /// Keys of the entries whose rows are selected, in key order. The menu and the prompts after
 /// it run nested event loops in which the map may be replaced, so a command keeps keys, not
 /// positions.
-std::vector<ParamKey> SelectedKeys(const ITableCtrl& list, const SelectedParamMap& map) {
-    ParamPositions positions;
-    for (int i = 0; i < list.ItemCount(); ++i) {
+std::vector<ParamKey> SelectedKeys(const DialogState& state) {
+    const ITableCtrl& list = *state.ParamList;
+    std::vector<uint32_t> positions;
+    for (int i = list.GetSelectedIndex(); i >= 0 && i < list.ItemCount();
+         i = list.GetNextSelectedIndex(i)) {
         const uint32_t data = list.ItemDataOfRow(i);
         if (data == NoRow)
             break;
-        if (list.IsItemSelected(i))
-            positions.insert(data);
+        positions.push_back(data);
     }
+    // Rows sorted by another column than the parameter give their positions out of order.
+    std::sort(positions.begin(), positions.end());
+    positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     std::vector<ParamKey> keys;
+    keys.reserve(positions.size());
+    if (state.ParamRowKeys.size() == state.SelectedParamMap.size()) {
+        for (uint32_t position : positions) {
+            if (const std::optional<ParamKey> key = RowKey(state, position))
+                keys.push_back(*key);
+        }
+        return keys;
+    }
+    const SelectedParamMap& map = state.SelectedParamMap;
     auto wanted = positions.begin();
     size_t position = 0;
     for (auto entry = map.begin(); entry != map.end() && wanted != positions.end();
@@ -70,8 +158,7 @@ ParamPositions PositionsOf(const SelectedParamMap& map, const std::vector<ParamK
     ParamPositions positions;
     auto key = keys.begin();
     size_t position = 0;
-    for (auto entry = map.begin(); entry != map.end() && key != keys.end();
-         ++entry, ++position) {
+    for (auto entry = map.begin(); entry != map.end() && key != keys.end(); ++entry, ++position) {
         while (key != keys.end() && *key < entry->first)
             ++key;
         if (key != keys.end() && *key == entry->first) {
@@ -109,6 +196,7 @@ void DeleteSelected(DialogState& state, const std::vector<ParamKey>& keys) {
                                                {static_cast<int64_t>(keys.size())});
     if (state.Prompts->MessageBox(question, MbButtons::YesNo) != MbResult::Yes)
         return;
+    // The question's event loop may have replaced the map: erase the keys it still holds.
     DeleteParamEntries(state.SelectedParamMap, PositionsOf(state.SelectedParamMap, keys));
     RefreshParamTable(state, 0);
 }
@@ -161,34 +249,23 @@ bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, b
     }
     const size_t before = map.size();
     const size_t limit = std::max(MaxDividedEntries, before);
-    SelectedParamMap divided;
-    const bool fits = Expand(map, considered,
-                             [&](const ParamKey& key, const ParamSetting& setting, bool) {
-                                 divided[key] = setting;
-                                 return divided.size() <= limit;
-                             });
-    if (!fits) {
+    std::vector<Expanded> expanded;
+    if (!ExpandInOrder(map, considered, limit, expanded)) {
         if (tooMany != nullptr)
             *tooMany = true;
         return false;
     }
+    SelectedParamMap divided;
+    for (const Expanded& entry : expanded)
+        divided.emplace_hint(divided.end(), entry.Key, entry.Setting);
     map = std::move(divided);
     return map.size() != before;
 }
 
 bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
-    struct Expanded {
-        ParamSetting Setting;
-        bool Single = false; ///< a considered entry yielded the key
-    };
-    std::map<ParamKey, Expanded> expanded;
-    Expand(map, selected.size() <= 1 ? nullptr : &selected,
-           [&](const ParamKey& key, const ParamSetting& setting, bool single) {
-               Expanded& stored = expanded[key];
-               stored.Setting = setting;
-               stored.Single = stored.Single || single;
-               return true;
-           });
+    std::vector<Expanded> expanded;
+    ExpandInOrder(map, selected.size() <= 1 ? nullptr : &selected,
+                  std::numeric_limits<size_t>::max(), expanded);
     struct Run {
         uint32_t First = 0;
         uint32_t Taken = 0;
@@ -197,7 +274,8 @@ bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected)
     // An open run is kept as such (not marked by a first code of 0), so code 0 joins like any.
     std::optional<Run> run;
     SelectedParamMap joined;
-    for (const auto& [key, entry] : expanded) {
+    for (const Expanded& entry : expanded) {
+        const ParamKey& key = entry.Key;
         const ParamSetting& setting = entry.Setting;
         if (!entry.Single) {
             joined.insert_or_assign(joined.end(), key, setting);
@@ -223,7 +301,7 @@ bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected)
 int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
     if (state.Controls->ComboGetCurSel(ctl::TeleTypeCombo) < 0)
         return 0;
-    const std::vector<ParamKey> keys = SelectedKeys(*state.ParamList, state.SelectedParamMap);
+    const std::vector<ParamKey> keys = SelectedKeys(state);
 
     IUserPrompts& prompts = *state.Prompts;
     std::vector<MenuItem> menu{
@@ -269,7 +347,10 @@ int OnParamCellDblClick(DialogState& state, int column, int row) {
     const uint32_t data = state.ParamList->ItemDataOfRow(row);
     if (static_cast<int32_t>(data) < 0)
         return 0;
-    const auto entry = ParamEntryAt(state.SelectedParamMap, data);
+    const std::optional<ParamKey> rowKey = RowKey(state, data);
+    if (!rowKey)
+        return 0;
+    const auto entry = state.SelectedParamMap.find(*rowKey);
     if (entry == state.SelectedParamMap.end())
         return 0;
     const ParamKey key = entry->first;

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 /// The parameter list control as the core operations use it: rows are whole texts whose cells
 /// end in line feeds, kept in the control's own store ordered by the key cell of the sort column.
@@ -13,12 +14,14 @@ public:
     /// Width in pixels of column `index` as the user left it.
     virtual int ColumnWidth(int index) const = 0;
     virtual void ClearRows() = 0;
-    virtual void AddRow(const std::u16string& rowText, uint32_t itemData) = 0;
+    virtual void AddRow(std::u16string_view rowText, uint32_t itemData) = 0;
     virtual void RebuildItems() = 0;
     virtual void SortByColumn(int column) = 0;
     virtual void SelectByItemData(uint32_t itemData) = 0;
     /// Lowest selected list index, -1 for none.
     virtual int GetSelectedIndex() const = 0;
+    /// Lowest selected list index above `after`, -1 for none.
+    virtual int GetNextSelectedIndex(int after) const = 0;
     /// Number of list items last built.
     virtual int ItemCount() const = 0;
     /// True when list item `index` is selected; false past the last item.

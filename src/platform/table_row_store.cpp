@@ -1,6 +1,8 @@
 #include "platform/table_row_store.h"
 
 #include <algorithm>
+#include <bit>
+#include <cstddef>
 
 namespace {
 constexpr char16_t LineFeed = u'\n';
@@ -31,6 +33,7 @@ void TableRowStore::NoteColumnAdded(int index) {
 
 void TableRowStore::ClearRows() {
     rows_.clear();
+    text_.clear();
     unordered_ = false;
 }
 
@@ -39,36 +42,93 @@ int TableRowStore::KeyCellOf(int column) const {
     return it != ColumnKeyCells.end() ? it->second : column;
 }
 
-void TableRowStore::AddRow(const std::u16string& rowText, uint32_t itemData) {
-    TableRow row{rowText, itemData, 0};
-    const auto [start, length] = KeySpan(row.Text, KeyCellOf(SortColumn));
-    row.KeyStart = static_cast<uint32_t>(start);
-    row.KeyLength = static_cast<uint32_t>(length);
+void TableRowStore::AddRow(std::u16string_view rowText, uint32_t itemData) {
+    const auto [start, length] = KeySpan(rowText, KeyCellOf(SortColumn));
+    const TableRow row{
+        static_cast<uint32_t>(text_.size()), static_cast<uint32_t>(rowText.size()), itemData, 0,
+        static_cast<uint32_t>(start),        static_cast<uint32_t>(length)};
+    text_.append(rowText);
     // A key below the last one's is put in place when the rows are next read, after any equal
     // keys already there.
-    if (!rows_.empty() && row.Key() < rows_.back().Key())
+    if (!rows_.empty() && KeyOf(row) < KeyOf(rows_.back()))
         unordered_ = true;
-    rows_.push_back(std::move(row));
+    rows_.push_back(row);
 }
 
 void TableRowStore::Order() const {
     if (!unordered_)
         return;
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [](const TableRow& a, const TableRow& b) { return a.Key() < b.Key(); });
+    const auto less = [this](const TableRow& a, const TableRow& b) { return KeyOf(a) < KeyOf(b); };
+    // Rows sorted back to a column they were sorted by before come as a few ordered runs, which
+    // are merged in linear time; a column of few distinct keys (rate, plot) is dealt into one
+    // bucket per key; anything else is sorted.
+    constexpr size_t MaxMergedRuns = 8;
+    std::vector<size_t> runEnds;
+    for (size_t i = 1; i <= rows_.size() && runEnds.size() <= MaxMergedRuns; ++i) {
+        if (i == rows_.size() || less(rows_[i], rows_[i - 1]))
+            runEnds.push_back(i);
+    }
+    if (runEnds.size() <= MaxMergedRuns) {
+        // Each merge joins the first run with the next, keeping equal keys in their order.
+        for (size_t r = 1; r < runEnds.size(); ++r) {
+            std::inplace_merge(rows_.begin(),
+                               rows_.begin() + static_cast<std::ptrdiff_t>(runEnds[r - 1]),
+                               rows_.begin() + static_cast<std::ptrdiff_t>(runEnds[r]), less);
+        }
+    } else if (!DealByFewKeys()) {
+        std::stable_sort(rows_.begin(), rows_.end(), less);
+    }
     unordered_ = false;
 }
 
-const TableRowStore::Store& TableRowStore::CurrentRows() const {
+bool TableRowStore::DealByFewKeys() const {
+    constexpr size_t MaxBuckets = 16;
+    std::vector<std::u16string_view> keys;
+    std::vector<uint8_t> bucketOf(rows_.size());
+    size_t last = 0;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const std::u16string_view key = KeyOf(rows_[i]);
+        if (keys.empty() || keys[last] != key) {
+            last = static_cast<size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+            if (last == keys.size()) {
+                if (keys.size() == MaxBuckets)
+                    return false;
+                keys.push_back(key);
+            }
+        }
+        bucketOf[i] = static_cast<uint8_t>(last);
+    }
+    // Buckets in key order; each keeps its rows in their order.
+    std::vector<size_t> byKey(keys.size());
+    for (size_t b = 0; b < byKey.size(); ++b)
+        byKey[b] = b;
+    std::sort(byKey.begin(), byKey.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    std::vector<size_t> start(keys.size(), 0);
+    for (uint8_t bucket : bucketOf)
+        ++start[bucket];
+    size_t offset = 0;
+    for (size_t b : byKey) {
+        const size_t count = start[b];
+        start[b] = offset;
+        offset += count;
+    }
+    std::vector<TableRow> dealt(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i)
+        dealt[start[bucketOf[i]]++] = rows_[i];
+    rows_.swap(dealt);
+    return true;
+}
+
+std::u16string_view TableRowStore::RowText(size_t n) const {
     Order();
-    return rows_;
+    return n < rows_.size() ? TextOf(rows_[n]) : std::u16string_view();
 }
 
 bool TableRowStore::RebuildItems() {
     Order();
     const bool sameCount = static_cast<size_t>(itemCount_) == rows_.size();
     itemCount_ = static_cast<int>(rows_.size());
-    selection_.clear();
+    selection_.assign((rows_.size() + 63) / 64, 0);
     return sameCount;
 }
 
@@ -78,7 +138,7 @@ std::vector<TableListItem> TableRowStore::Items() const {
     const size_t count = std::min(static_cast<size_t>(itemCount_), rows_.size());
     items.reserve(count);
     for (size_t i = 0; i < count; ++i)
-        items.push_back(MakeListItem(rows_[i].Text, columnCount_));
+        items.push_back(MakeListItem(TextOf(rows_[i]), columnCount_));
     return items;
 }
 
@@ -87,7 +147,7 @@ bool TableRowStore::ItemText(int index, int column, std::u16string_view& out) co
     if (index < 0 || index >= itemCount_ || static_cast<size_t>(index) >= rows_.size() ||
         column < 0)
         return false;
-    const std::u16string_view text = rows_[static_cast<size_t>(index)].Text;
+    const std::u16string_view text = TextOf(rows_[static_cast<size_t>(index)]);
     const size_t firstFeed = text.find(LineFeed);
     if (column == 0) {
         out = text.substr(0, firstFeed);
@@ -108,7 +168,7 @@ int TableRowStore::SortByColumn(int column) {
     Order();
     const int keyCell = KeyCellOf(column);
     for (TableRow& row : rows_) {
-        const auto [start, length] = KeySpan(row.Text, keyCell);
+        const auto [start, length] = KeySpan(TextOf(row), keyCell);
         row.KeyStart = static_cast<uint32_t>(start);
         row.KeyLength = static_cast<uint32_t>(length);
     }
@@ -147,17 +207,43 @@ uint32_t TableRowStore::ItemDataOfRow(int n) const {
     return rows_[static_cast<size_t>(n)].ItemData;
 }
 
+bool TableRowStore::IsSelected(int index) const {
+    const auto i = static_cast<size_t>(index);
+    return index >= 0 && i / 64 < selection_.size() && (selection_[i / 64] >> (i % 64) & 1) != 0;
+}
+
 void TableRowStore::SetSelected(int index, bool selected) {
     if (index < 0 || index >= ItemCount())
         return;
+    const auto i = static_cast<size_t>(index);
+    if (i / 64 >= selection_.size())
+        selection_.resize(i / 64 + 1, 0);
+    const uint64_t bit = uint64_t{1} << (i % 64);
     if (selected)
-        selection_.insert(index);
+        selection_[i / 64] |= bit;
     else
-        selection_.erase(index);
+        selection_[i / 64] &= ~bit;
 }
 
-int TableRowStore::GetSelectedIndex() const {
-    return selection_.empty() ? -1 : *selection_.begin();
+void TableRowStore::ClearSelection() {
+    std::fill(selection_.begin(), selection_.end(), 0);
+}
+
+std::set<int> TableRowStore::Selection() const {
+    std::set<int> selection;
+    for (int index = GetSelectedIndex(); index >= 0; index = GetNextSelectedIndex(index))
+        selection.insert(selection.end(), index);
+    return selection;
+}
+
+int TableRowStore::GetNextSelectedIndex(int after) const {
+    size_t from = after < 0 ? 0 : static_cast<size_t>(after) + 1;
+    for (size_t word = from / 64; word < selection_.size(); ++word, from = word * 64) {
+        const uint64_t bits = selection_[word] >> (from % 64);
+        if (bits != 0)
+            return static_cast<int>(from + static_cast<size_t>(std::countr_zero(bits)));
+    }
+    return -1;
 }
 
 bool TableRowStore::UpdateSelectedRow() {
@@ -204,7 +290,7 @@ TypeAheadResult TableRowStore::TypeAhead(char16_t ch, uint32_t now) {
     const std::u16string_view typed = state.Text;
     for (size_t index = static_cast<size_t>(start); index < rows_.size(); ++index) {
         std::u16string_view cell;
-        if (TerminatedCell(rows_[index].Text, SearchCell, cell) && BeginsLowered(cell, typed)) {
+        if (TerminatedCell(TextOf(rows_[index]), SearchCell, cell) && BeginsLowered(cell, typed)) {
             result.Found = static_cast<int>(index);
             break;
         }
@@ -232,9 +318,9 @@ std::pair<size_t, size_t> TableRowStore::KeySpan(std::u16string_view rowText, in
     return {start, end == std::u16string_view::npos ? rowText.size() - start : end - start};
 }
 
-std::u16string TableRowStore::SortKey(const std::u16string& rowText, int cell) {
+std::u16string TableRowStore::SortKey(std::u16string_view rowText, int cell) {
     const auto [start, length] = KeySpan(rowText, cell);
-    return rowText.substr(start, length);
+    return std::u16string(rowText.substr(start, length));
 }
 
 bool TableRowStore::TerminatedCell(std::u16string_view rowText, int cell,
@@ -263,10 +349,10 @@ bool TableRowStore::TerminatedCell(const std::u16string& rowText, int cell, std:
     return true;
 }
 
-TableListItem TableRowStore::MakeListItem(const std::u16string& rowText, int columnCount) {
+TableListItem TableRowStore::MakeListItem(std::u16string_view rowText, int columnCount) {
     TableListItem item;
     const size_t firstFeed = rowText.find(LineFeed);
-    if (firstFeed == std::u16string::npos) {
+    if (firstFeed == std::u16string_view::npos) {
         item.Label = rowText;
         return item;
     }

@@ -7,19 +7,17 @@
 #include <utility>
 #include <vector>
 
-/// One row of the parameter list: its cells, each followed by a line feed, the owner's item
-/// data and the text colour (a 0x00BBGGRR colour value; rows are added black).
+/// One row of the parameter list: where its text (its cells, each followed by a line feed) lies
+/// in the store's text buffer, the owner's item data and the text colour (a 0x00BBGGRR colour
+/// value; rows are added black).
 struct TableRow {
-    std::u16string Text;
+    uint32_t TextStart = 0;
+    uint32_t TextLength = 0;
     uint32_t ItemData = 0;
     uint32_t RowColour = 0;
-    /// Where the sort key for the current sort column lies in Text.
+    /// Where the sort key for the current sort column lies in the row's text.
     uint32_t KeyStart = 0;
     uint32_t KeyLength = 0;
-
-    std::u16string_view Key() const {
-        return std::u16string_view(Text).substr(KeyStart, KeyLength);
-    }
 };
 
 /// What the list shows for one row: the label of column 0 and the texts of columns 1, 2, ...
@@ -47,15 +45,14 @@ struct TypeAheadResult {
 };
 
 /// The rows of the parameter list, independent of any window: the rows in the order of their
-/// sort keys, the number of list items last built from them, the selection as a set of list
+/// sort keys (compared as UTF-16 units, no locale, no case folding; equal keys in the order the
+/// rows were added), the number of list items last built from them, the selection as a set of list
 /// indexes, and the type-ahead search. The list widget and the in-memory list of the tests both
-/// keep their rows here. Every row is found by its index in constant time.
+/// keep their rows here. Every row is found by its index in constant time. The texts of all rows
+/// share one buffer and the selection is one bit per item, so a row costs no allocation of its
+/// own.
 class TableRowStore {
 public:
-    /// Rows in store order. Keys are compared as UTF-16 units (no locale, no case folding);
-    /// rows with equal keys keep the order in which they were inserted.
-    using Store = std::vector<TableRow>;
-
     /// Keys later than this many milliseconds after the previous one start a new search.
     static constexpr uint32_t TypeAheadRestartMs = 2000;
     /// Background of a selected row's text: red 0x95, green 0xCA, blue 0xFF (0x00BBGGRR).
@@ -81,7 +78,7 @@ public:
     /// Empties the current store; the list items stay until RebuildItems.
     void ClearRows();
     /// Inserts a black row under the key taken from `rowText`, after any rows with an equal key.
-    void AddRow(const std::u16string& rowText, uint32_t itemData);
+    void AddRow(std::u16string_view rowText, uint32_t itemData);
     /// Makes the list items from the current store, in store order; no item is selected.
     /// Returns true when the rows are as many as the items were, so that a view whose items
     /// read their texts from the rows keeps its items.
@@ -103,7 +100,8 @@ public:
     /// not below the number of rows.
     uint32_t ItemDataOfRow(int n) const;
     size_t RowCount() const { return rows_.size(); }
-    const Store& CurrentRows() const;
+    /// Text of row n of the current store; valid until the rows next change.
+    std::u16string_view RowText(size_t n) const;
 
     /// The list items, made from the rows (each with ListItem).
     std::vector<TableListItem> Items() const;
@@ -113,13 +111,16 @@ public:
     bool ItemText(int index, int column, std::u16string_view& out) const;
 
     // Selection of the list items.
-    bool IsSelected(int index) const { return selection_.count(index) != 0; }
+    bool IsSelected(int index) const;
     /// Sets or clears the selected state of list item `index`; ignored past the last item.
     void SetSelected(int index, bool selected);
-    void ClearSelection() { selection_.clear(); }
-    const std::set<int>& Selection() const { return selection_; }
+    void ClearSelection();
+    /// The selected list indexes.
+    std::set<int> Selection() const;
     /// Lowest selected list index; -1 when none.
-    int GetSelectedIndex() const;
+    int GetSelectedIndex() const { return GetNextSelectedIndex(-1); }
+    /// Lowest selected list index above `after`; -1 when none.
+    int GetNextSelectedIndex(int after) const;
     /// SelectedRow := GetSelectedIndex; true when that changed it.
     bool UpdateSelectedRow();
 
@@ -137,7 +138,7 @@ public:
     /// Sort key of `rowText` for key cell `cell`: the cell without its line feed; the whole text
     /// when it has no line feed; the rest of the text when the cell has no line feed after it;
     /// empty when the cell starts at or past the end.
-    static std::u16string SortKey(const std::u16string& rowText, int cell);
+    static std::u16string SortKey(std::u16string_view rowText, int cell);
     /// Cell `cell` of `rowText` when it ends with its line feed; false when it does not.
     static bool TerminatedCell(std::u16string_view rowText, int cell, std::u16string_view& out);
     static bool TerminatedCell(const std::u16string& rowText, int cell, std::u16string& out);
@@ -145,7 +146,7 @@ public:
     /// text when it has no line feed) and cells 1, 2, ... fill the other columns up to the
     /// first cell without its line feed. A row whose first cell is empty keeps its other cells
     /// in their columns.
-    static TableListItem MakeListItem(const std::u16string& rowText, int columnCount);
+    static TableListItem MakeListItem(std::u16string_view rowText, int columnCount);
     /// Lower case of one UTF-16 unit (Latin, Latin-1 and Cyrillic letters).
     static char16_t LowerUnit(char16_t ch);
 
@@ -153,14 +154,26 @@ private:
     /// Start and length of the sort key of `rowText` for key cell `cell` (see SortKey).
     static std::pair<size_t, size_t> KeySpan(std::u16string_view rowText, int cell);
     int KeyCellOf(int column) const;
+    std::u16string_view TextOf(const TableRow& row) const {
+        return std::u16string_view(text_).substr(row.TextStart, row.TextLength);
+    }
+    std::u16string_view KeyOf(const TableRow& row) const {
+        return std::u16string_view(text_).substr(row.TextStart + row.KeyStart, row.KeyLength);
+    }
     /// Brings rows added out of key order into place (a stable sort keeps equal keys in the
     /// order they were added).
     void Order() const;
+    /// Orders rows whose keys take at most a few distinct values in linear time; false,
+    /// changing nothing, when they take more.
+    bool DealByFewKeys() const;
 
     // Rows are appended by AddRow and ordered when they are next read.
-    mutable Store rows_;
+    mutable std::vector<TableRow> rows_;
+    /// The texts of the rows, one after another in the order they were added.
+    std::u16string text_;
     mutable bool unordered_ = false;
     int itemCount_ = 0;
     int columnCount_ = 0;
-    std::set<int> selection_;
+    /// Bit i % 64 of word i / 64 is set when list item i is selected.
+    std::vector<uint64_t> selection_;
 };

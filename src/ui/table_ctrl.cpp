@@ -10,7 +10,6 @@
 #include <QToolTip>
 #include <QWheelEvent>
 
-#include <set>
 #include <string_view>
 
 #include "platform/table_notices.h"
@@ -137,7 +136,7 @@ void CTableCtrl::AddColumn(int index, const std::u16string& title, int width, ui
     setColumnWidth(index, width);
 }
 
-void CTableCtrl::AddRow(const std::u16string& rowText, uint32_t itemData) {
+void CTableCtrl::AddRow(std::u16string_view rowText, uint32_t itemData) {
     store_.AddRow(rowText, itemData);
 }
 
@@ -214,13 +213,13 @@ void CTableCtrl::ShowStoreSelection() {
     showingStoreSelection_ = true;
     // One range per run of consecutive rows: the selection model's cost grows with its ranges.
     QItemSelection selection;
-    const std::set<int>& rows = store_.Selection();
-    for (auto it = rows.begin(); it != rows.end();) {
-        const int first = *it;
+    for (int first = store_.GetSelectedIndex(); first >= 0;) {
         int last = first;
-        for (++it; it != rows.end() && *it == last + 1; ++it)
-            last = *it;
+        int next = store_.GetNextSelectedIndex(first);
+        for (; next == last + 1; next = store_.GetNextSelectedIndex(next))
+            last = next;
         selection.select(model()->index(first, 0), model()->index(last, 0));
+        first = next;
     }
     selectionModel()->select(selection,
                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);

@@ -34,11 +34,14 @@ public:
     int ColumnCount() const override { return store_.ColumnCount(); }
     int ColumnWidth(int index) const override { return columnWidth(index); }
     void ClearRows() override { store_.ClearRows(); }
-    void AddRow(const std::u16string& rowText, uint32_t itemData) override;
+    void AddRow(std::u16string_view rowText, uint32_t itemData) override;
     void RebuildItems() override;
     void SortByColumn(int column) override;
     void SelectByItemData(uint32_t itemData) override;
     int GetSelectedIndex() const override { return store_.GetSelectedIndex(); }
+    int GetNextSelectedIndex(int after) const override {
+        return store_.GetNextSelectedIndex(after);
+    }
     int ItemCount() const override { return store_.ItemCount(); }
     bool IsItemSelected(int index) const override { return store_.IsSelected(index); }
     uint32_t ItemDataOfRow(int n) const override { return store_.ItemDataOfRow(n); }

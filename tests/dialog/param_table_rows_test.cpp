@@ -50,8 +50,8 @@ protected:
     std::u16string Name(uint32_t code) { return ParamDisplayName(desc, layout, code, u"Hz"); }
     std::vector<std::u16string> RowTexts() const {
         std::vector<std::u16string> texts;
-        for (const TableRow& row : table.Store.CurrentRows())
-            texts.push_back(row.Text);
+        for (size_t n = 0; n < table.Store.RowCount(); ++n)
+            texts.emplace_back(table.Store.RowText(n));
         return texts;
     }
 

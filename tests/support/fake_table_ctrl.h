@@ -29,13 +29,16 @@ public:
     int ColumnCount() const override { return Store.ColumnCount(); }
     int ColumnWidth(int index) const override;
     void ClearRows() override { Store.ClearRows(); }
-    void AddRow(const std::u16string& rowText, uint32_t itemData) override {
+    void AddRow(std::u16string_view rowText, uint32_t itemData) override {
         Store.AddRow(rowText, itemData);
     }
     void RebuildItems() override { Store.RebuildItems(); }
     void SortByColumn(int column) override { Store.SortByColumn(column); }
     void SelectByItemData(uint32_t itemData) override { Store.SelectByItemData(itemData); }
     int GetSelectedIndex() const override { return Store.GetSelectedIndex(); }
+    int GetNextSelectedIndex(int after) const override {
+        return Store.GetNextSelectedIndex(after);
+    }
     int ItemCount() const override { return Store.ItemCount(); }
     bool IsItemSelected(int index) const override { return Store.IsSelected(index); }
     uint32_t ItemDataOfRow(int n) const override { return Store.ItemDataOfRow(n); }
