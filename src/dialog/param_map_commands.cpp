@@ -224,8 +224,8 @@ std::vector<ParamKey> KeysOfPick(const std::vector<uint32_t>& codes) {
 }
 
 void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions) {
-    // Erasing from the highest position leaves the lower ones in place, so one walk erases the
-    // entries at the positions they had before.
+    // Positions count the entries as they were before any erase: the walk counts an erased
+    // entry too, so one walk in ascending order reaches each target.
     auto entry = map.begin();
     size_t position = 0;
     for (size_t target : positions) {

@@ -30,7 +30,8 @@ inline constexpr uint32_t MaxEntryElements = 0x10000;
 /// one key, and a pick with a code missing in the middle is a group on either side of the gap.
 std::vector<ParamKey> KeysOfPick(const std::vector<uint32_t>& codes);
 
-/// Erases the entries at `positions`, from the highest; positions past the end are skipped.
+/// Erases the entries at `positions` (positions in the map before the erase); positions past the
+/// end are skipped.
 void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions);
 
 /// The most entries a Divide may leave in a map that it grows: eight times what the settings

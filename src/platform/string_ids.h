@@ -1,6 +1,6 @@
 #pragma once
 
-/// String-table ids (103 to 154); the texts live in res/<language>/strings.json.
+/// String-table ids (103 to 157); the texts live in res/<language>/strings.json.
 namespace ids {
 inline constexpr int SocketsInitFailed = 103;
 inline constexpr int ColumnParameter = 104;
