@@ -83,9 +83,10 @@ public:
     /// Returns true when the rows are as many as the items were, so that a view whose items
     /// read their texts from the rows keeps its items.
     bool RebuildItems();
-    /// Makes `column` the sort column: the rows are put in the order of their keys for it
-    /// (rows of equal keys keep their order), the items are rebuilt, and the row that was the first selected one is
-    /// selected again by its item data (unless that is negative as a signed number). Returns
+    /// Makes `column` the sort column: the rows are put in the order of their keys for it (rows
+    /// of equal keys keep their order), the items are rebuilt, and the row that was the first
+    /// selected one is selected again by its item data (unless that is negative as a signed
+    /// number). Returns
     /// the list index selected again, -1 when none; nothing happens (-1) when `column` already
     /// is the sort column. The caller makes the selected row visible and centres it.
     int SortByColumn(int column);
