@@ -10,6 +10,7 @@
 #include "config/settings_image.h"
 #include "dialog/reply_handler.h"
 #include "dialog/request_targets.h"
+#include "dialog/write_pump.h"
 #include "model/tele_desc_file.h"
 #include "model/tele_desc_format.h"
 #include "param_list_fixture.h"
@@ -192,10 +193,15 @@ void BM_FirmwareWritePerPage(benchmark::State& state) {
             const std::vector<uint8_t> sent = f.Socket.SentDatagrams[next].Data;
             for (const std::vector<uint8_t>& reply : adapter.Receive(sent, "127.0.0.1", 60000))
                 OnReceive(f.State, reply.data(), reply.size(), "127.0.0.1", AdapterPort);
+            // After an erase the next page leaves when the flash's settle time is over.
+            if (next + 1 == f.Socket.SentDatagrams.size() && f.State.EraseSettlePending)
+                f.Window.Advance(EraseSettleMs);
         }
         state.PauseTiming();
-        if (f.Prompts.Texts().empty() || f.Prompts.Texts().front() != u"#111")
+        if (f.Prompts.Texts().empty() || f.Prompts.Texts().front() != u"#111") {
             state.SkipWithError("the firmware write did not complete");
+            break; // the timers may not be touched after an error
+        }
         state.ResumeTiming();
     }
     state.counters["per_page"] = benchmark::Counter(
