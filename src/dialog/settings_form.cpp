@@ -84,6 +84,7 @@ void ResetSettingsForm(DialogState& state) {
     controls.ShowWindow(ctl::AssignVinButton, false);
     controls.ShowWindow(ctl::GnssGroup, false);
     state.SelectedParamMap.clear();
+    state.ParamRowKeys.clear();
     state.LastBaseCode = 0;
 }
 
