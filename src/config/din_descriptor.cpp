@@ -13,12 +13,6 @@ namespace {
 constexpr const char* UnknownAverName = "unknown";
 constexpr const char* LGroupName = "L";
 
-// Band indexes that a measured-value code can carry: FindParamCode ORs the band in unmasked,
-// so a larger index (a frequency list can announce up to 0xFFD bands) would spill into the
-// averaging field and find another parameter's code.
-constexpr std::size_t UnpackedBandLimit = param_code::BandMask + 1;
-constexpr std::size_t PackedBandLimit = param_code::PackedBandMask + 1;
-
 int32_t BandCountOf(const TelemetryDescriptor& desc, int32_t group) {
     switch (group) {
     case 0:
@@ -150,9 +144,11 @@ std::array<uint8_t, DescriptorRecordSize> EncodeDescriptorRecord(const Descripto
 
 ParameterRun FindParameterRuns(const TelemetryDescriptor& desc, int32_t group, int32_t channelCount,
                                std::size_t averCount, std::size_t bandCount) {
+    // A frequency list can announce up to 0xFFD bands, more than a code can carry; the bands
+    // beyond have no code.
     if (group != DinGroupL) {
         bandCount =
-            std::min(bandCount, desc.IndexPacked != 0 ? PackedBandLimit : UnpackedBandLimit);
+            std::min<std::size_t>(bandCount, param_code::BandIndexLimit(desc.IndexPacked != 0));
     }
     const auto bands = static_cast<int32_t>(bandCount);
     ParameterRun runs;

@@ -11,7 +11,6 @@ using namespace param_code;
 
 namespace {
 constexpr uint32_t NibbleMask = 0xF;
-constexpr uint32_t AverMask = 0xFF;
 constexpr uint32_t Family1Multiplier = 3;
 constexpr char16_t NamePieceSeparator = u'_';
 constexpr char16_t RangeArrow[] = u" -> ";

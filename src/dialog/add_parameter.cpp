@@ -138,7 +138,8 @@ void AddParameterForm::FillParamItemCombo() {
     } else if (kind >= param_kind::Family1) {
         const std::vector<std::vector<double>>* matrices[] = {
             &channel0_.ValueMatrix1, &channel0_.ValueMatrix2, &channel0_.ValueMatrix3};
-        const size_t rows = matrices[kind]->size();
+        const size_t rows = std::min<size_t>(matrices[kind]->size(),
+                                             param_code::AverIndexLimit(desc_.IndexPacked != 0));
         for (uint32_t a = 0; a < rows; ++a) {
             const auto name = desc_.AverNames.find(a);
             controls_.ComboAddString(ctl::ParamItemList, name != desc_.AverNames.end()
@@ -159,9 +160,12 @@ void AddParameterForm::FillParamValueCombo() {
                 controls_.ComboAddString(ctl::ParamValueList, bands[b].name);
         }
     } else if (kind >= param_kind::Family1) {
+        // A frequency list may name more bands than a code can carry; those have no code.
         const int32_t counts[] = {desc_.BandCount1, desc_.BandCount2, desc_.BandCount3};
+        const int32_t offered = std::min(
+            counts[kind], static_cast<int32_t>(param_code::BandIndexLimit(desc_.IndexPacked != 0)));
         const auto family = static_cast<uint32_t>(kind + 1);
-        for (int32_t b = 0; b < counts[kind]; ++b)
+        for (int32_t b = 0; b < offered; ++b)
             controls_.ComboAddString(ctl::ParamValueList, ParamBandText(desc_, layout_, family,
                                                                         static_cast<uint32_t>(b)));
     }

@@ -44,8 +44,9 @@ AddParameterChoices& RememberedAddParameterChoices();
 
 /// The working of the add-parameter dialog over its controls by id (kind 1000, item 1003, value
 /// 1025 and channel 1026 lists, rate edit 1001, "all" check box 1027): the window calls the
-/// handlers and reads SelectedCodes and SendRate after an OK. Codes the telemetry type does not
-/// have (the look-up gives 0) are not handed back.
+/// handlers and reads SelectedCodes and SendRate after an OK. The item and value lists offer
+/// only the averaging and band indexes that a code can carry (AverIndexLimit, BandIndexLimit);
+/// codes the telemetry type does not have (the look-up gives 0) are not handed back.
 class AddParameterForm {
 public:
     /// The descriptor, layout and the first of the eight channel blocks are the working state's,

@@ -19,8 +19,10 @@ void OnChangeDevicePassword(DialogState& state) {
     if (state.Controls->ComboGetCurSel(ctl::DeviceAddressCombo) < 0)
         return;
     // Only an image read whole, signature first, is written back: anything else would replace
-    // the adapter's settings with bytes that are not settings.
+    // the adapter's settings with bytes that are not settings. Nor may it pass the settings
+    // area: only the area is erased, and what lies behind it is not settings.
     if (state.ConfigRead == 0 || state.ConfigImage.size() < SettingsImage::PageSize ||
+        state.ConfigImage.size() > SettingsImage::AreaBytes ||
         !HasSettingsSignature(state.ConfigImage)) {
         state.Prompts->MessageBoxId(ids::ConfigNotRead);
         return;

@@ -6,7 +6,8 @@
 #include "dialog/dialog_state.h"
 
 /// Button 1022: asks whether to abandon an unfinished write, stops silently with no adapter
-/// chosen, shows string 152 until the adapter's settings have been read, then asks the old and
+/// chosen, shows string 152 until the adapter's settings have been read (and for an image that
+/// would pass the settings area, which ends at page 0x7FF), then asks the old and
 /// the new password twice (string 145 when the two new ones differ). The settings image last
 /// read is queued for writing back from page 0x700 with the new password in its password field,
 /// the old one authorising every request of the job (it becomes `WritePassword`).

@@ -153,8 +153,11 @@ void ReadSettingsPage0(DialogState& state, std::span<const uint8_t> bytes) {
     controls.SetWindowText(ctl::ServerEdit,
                            DecodeServerAddress(page.ServerAddress, state.FirmwareVersion));
 
+    // More entries than the settings area holds are no list the adapter can have stored: their
+    // pages would lie past the area, in memory that is not settings.
+    const bool fitsArea = page.ParamCount <= SettingsImage::MaxEntries;
     state.AnnouncedParamCount = 0;
-    if (SelectTeleType(state, page)) {
+    if (SelectTeleType(state, page) && fitsArea) {
         state.AnnouncedParamCount = page.ParamCount;
     }
     ShowFlags(state, page.Flags);
@@ -167,9 +170,15 @@ void ReadSettingsPage0(DialogState& state, std::span<const uint8_t> bytes) {
     } else if (page.ParamCount == 0) {
         FinishReading(state);
     } else {
-        // Entries are announced that no known type can read: the image is not whole, and a
-        // password change must not write back page 0 alone.
+        // Entries are announced that cannot be read: the image is not whole, and a password
+        // change must not write back page 0 alone.
         RefreshParamTable(state, 0);
+        if (!fitsArea) {
+            // Told, so that an empty list is not taken for the adapter's: saving it would
+            // replace whatever the adapter holds. Shown last, as nothing of the page is used
+            // after the box's event loop.
+            state.Prompts->MessageBoxId(ids::TooManyParams);
+        }
     }
 }
 

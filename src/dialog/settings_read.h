@@ -13,7 +13,9 @@
 /// names is chosen (a type only the description knows is first added as a "Legacy" entry), the
 /// parameter map is emptied and page 1 is asked for, or, with no entries announced, the reading
 /// ends. Either way `ConfigRead` is 0 until the whole image is in again; with entries announced
-/// but no type chosen to read them it stays 0.
+/// but no type chosen to read them it stays 0. More entries than the settings area holds
+/// (SettingsImage::MaxEntries) are not read at all: the form is filled, the parameter list left
+/// empty, `ConfigRead` stays 0 and string 155 is shown, so no page past the area is asked for.
 ///
 /// Page k >= 1 holds entries (k - 1) x 32 onwards. It is taken only when it is the page the
 /// reading in progress asked for last (pages 1 to k - 1 then came in for this reading, in

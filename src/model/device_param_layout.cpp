@@ -9,7 +9,6 @@ constexpr uint32_t MeasuredClass1 = 1;
 constexpr uint32_t MeasuredClass2 = 2;
 constexpr uint32_t ClassMask = 0xF;
 constexpr uint32_t NibbleMask = 0xF;
-constexpr uint32_t AverMask = 0xFF;
 constexpr uint32_t ChannelMask = 0xF;
 constexpr int FreqFamilyShift = 12;
 constexpr uint32_t FreqValueMask = 0xFFF;
@@ -87,7 +86,7 @@ bool ApplyTeleDescToDevice(ChannelLayouts& channels, DeviceParamLayout& layout,
         } else if (cls == MeasuredClass1 || cls == MeasuredClass2) {
             const uint32_t ch = (c >> ChannelShift) & ChannelMask;
             const uint32_t a =
-                packed ? (c >> PackedAverShift) & NibbleMask : (c >> AverShift) & AverMask;
+                packed ? (c >> PackedAverShift) & PackedAverMask : (c >> AverShift) & AverMask;
             const uint32_t b = packed ? c & PackedBandMask : c & BandMask;
             if (ch >= ChannelLayoutCount)
                 return false;

@@ -42,10 +42,13 @@ uint32_t BuildCode(uint32_t classBits, bool packed, uint32_t ch, uint32_t f, uin
            (a << (packed ? PackedAverShift : AverShift)) | b;
 }
 
-// A family-"L" item index beyond its 12 bits would spill into the channel field and find
-// another channel's code.
-bool FitsItemIndex(uint32_t f, uint32_t a, uint32_t b) {
-    return f != 3 || uint64_t{b} + uint64_t{LBandsPerAver} * a <= LItemMask;
+// An index beyond its field would spill into the field above it and find another parameter's
+// code: a family-"L" item index into the channel, a band index into the averaging index, an
+// averaging index into the channel.
+bool FitsFields(bool packed, uint32_t f, uint32_t a, uint32_t b) {
+    if (f == 3)
+        return uint64_t{b} + uint64_t{LBandsPerAver} * a <= LItemMask;
+    return a < AverIndexLimit(packed) && b < BandIndexLimit(packed);
 }
 
 uint32_t Search(const TelemetryDescriptor& d, uint32_t wanted, uint32_t twin) {
@@ -61,18 +64,21 @@ uint32_t Search(const TelemetryDescriptor& d, uint32_t wanted, uint32_t twin) {
 uint32_t FindParamCodeByType(int32_t teleType, uint32_t channel, uint32_t family, uint32_t aver,
                              uint32_t band) {
     auto it = TelemetryDescriptorMap.find(teleType);
-    if (it == TelemetryDescriptorMap.end() || !FitsItemIndex(family, aver, band))
+    if (it == TelemetryDescriptorMap.end())
         return 0;
     const TelemetryDescriptor& d = it->second;
     bool packed = d.IndexPacked != 0;
+    if (!FitsFields(packed, family, aver, band))
+        return 0;
     return Search(d, BuildCode(1, packed, channel, family, aver, band),
                   BuildCode(2, packed, channel, family, aver, band));
 }
 
 uint32_t FindParamCode(const TelemetryDescriptor& desc, uint32_t channel, uint32_t family,
                        uint32_t aver, uint32_t band) {
-    if (!FitsItemIndex(family, aver, band))
+    const bool packed = desc.IndexPacked != 0;
+    if (!FitsFields(packed, family, aver, band))
         return 0;
-    uint32_t wanted = BuildCode(1, desc.IndexPacked != 0, channel, family, aver, band);
+    uint32_t wanted = BuildCode(1, packed, channel, family, aver, band);
     return Search(desc, wanted, wanted);
 }

@@ -14,8 +14,9 @@ int32_t ParamCodeFrameOffset(int32_t teleType, uint32_t code);
 
 /// Builds the measured-value code of channel/family/averaging/band (family 0-2 for families
 /// 1-3, 3 for family "L") and returns the first stored code of the type that matches it or its
-/// 0x2xx twin in the low 28 bits, as stored; 0 when none does, and for a family-"L" item index
-/// (band + 6 x averaging) beyond its 12 bits.
+/// 0x2xx twin in the low 28 bits, as stored; 0 when none does, and for an index beyond its
+/// field: a family-"L" item index (band + 6 x averaging) beyond 12 bits, or an averaging or band
+/// index of AverIndexLimit or BandIndexLimit or more.
 uint32_t FindParamCodeByType(int32_t teleType, uint32_t channel, uint32_t family,
                              uint32_t aver, uint32_t band);
 

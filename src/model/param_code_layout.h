@@ -12,9 +12,21 @@ inline constexpr int ClassShift = 24;          ///< bits 24-27: 1 or 2 for measu
 inline constexpr int FamilyShift = 20;         ///< bits 20-23: family 1 to 3
 inline constexpr int ChannelShift = 16;        ///< bits 16-19: channel 0 to 7
 inline constexpr int AverShift = 8;            ///< bits 8-15: averaging index
+inline constexpr uint32_t AverMask = 0xFFu;
 inline constexpr uint32_t BandMask = 0xFFu;    ///< bits 0-7: band index
 inline constexpr int PackedAverShift = 12;     ///< packed: averaging in bits 12-15
+inline constexpr uint32_t PackedAverMask = 0xFu;
 inline constexpr uint32_t PackedBandMask = 0xFFFu; ///< packed: band in bits 0-11
+
+/// How many averaging indexes a measured-value code can carry: 256, or 16 when the descriptor's
+/// indexes are packed.
+constexpr uint32_t AverIndexLimit(bool packed) {
+    return (packed ? PackedAverMask : AverMask) + 1;
+}
+/// How many band indexes a measured-value code can carry: 256, or 4096 when packed.
+constexpr uint32_t BandIndexLimit(bool packed) {
+    return (packed ? PackedBandMask : BandMask) + 1;
+}
 
 inline constexpr uint32_t GroupLBands = 0x016;  ///< bits 0-7 count family-"L" bands
 inline constexpr uint32_t GroupL = 0x017;       ///< family "L": channel bits 12-15, item bits 0-11

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,47 @@ TEST_F(AddParameterTest, AllValuesHandsBackOneCodePerValueAndReopensAtValue0) {
     EXPECT_EQ(form->SelectedCodes, expected);
     Open();
     EXPECT_EQ(Sel(ctl::ParamValueList), 0);
+}
+
+TEST_F(AddParameterTest, OnlyBandIndexesACodeCarriesAreOfferedAndHandedBack) {
+    // Family 1: averaging "Q" with `bands` bands, averaging "S" with band 0, and an explicit
+    // frequency of band 256, so that the list names 257 bands or more. Unpacked, band 256 of
+    // "Q" would build the code of "S" band 0; packed, it is "Q" band 256.
+    struct Case {
+        bool packed;
+        uint32_t bands;
+        std::vector<uint32_t> atValue256;
+    };
+    for (const Case& c : {Case{false, 256, {}}, Case{true, 300, {0x51100100u}}}) {
+        SCOPED_TRACE(c.packed);
+        RememberedAddParameterChoices() = {};
+        std::vector<uint32_t> q;
+        for (uint32_t b = 0; b < c.bands; ++b)
+            q.push_back(0x51100000u | b);
+        TelemetryDescriptor& d = TelemetryDescriptorMap[60];
+        d.IndexPacked = c.packed ? 1 : 0;
+        d.Codes = q;
+        d.Codes.push_back(0x51100000u | 1u << (c.packed ? 12 : 8));
+        d.Codes.push_back(0x001F1100u);
+        d.TypeNames = {u"Lin", u"Oct", u"Wide"};
+        d.AverNames = {{0, u"Q"}, {1, u"S"}};
+        layout.TeleType = 60;
+        ASSERT_TRUE(ApplyTeleDescToDevice(channelBlocks, layout, desc));
+        ASSERT_EQ(desc.BandCount1, std::max<int32_t>(257, static_cast<int32_t>(c.bands)));
+
+        Open();
+        ASSERT_EQ(List(ctl::ParamItemList).Entries, (std::vector<std::u16string>{u"Q", u"S"}));
+        EXPECT_EQ(List(ctl::ParamValueList).Entries.size(), c.bands);
+        controls.ComboSetCurSel(ctl::ParamValueList, 256);
+        ASSERT_TRUE(form->OnAddParamOk());
+        EXPECT_EQ(form->SelectedCodes, c.atValue256);
+
+        Open();
+        controls.SetCheck(ctl::ParamAllValuesCheck, 1);
+        form->OnAllValuesClicked();
+        ASSERT_TRUE(form->OnAddParamOk());
+        EXPECT_EQ(form->SelectedCodes, q);
+    }
 }
 
 TEST_F(AddParameterTest, AWrongRateKeepsTheDialogOpenAndRemembersNothing) {

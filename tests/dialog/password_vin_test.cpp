@@ -92,6 +92,14 @@ TEST_F(ChangePasswordTest, StopsWithTheirMessagesAndLeaveTheQueue) {
         {"repetition differs in letter case",
          [&] { Answer(u"current", u"Secret", u"secret"); },
          {u"#145"}},
+        // Last: it leaves the image longer. Page 0x800 onwards was never erased and holds no
+        // settings.
+        {"an image past the settings area",
+         [&] {
+             f.State.ConfigImage.resize(0x10000 + 256);
+             Answer(u"current", u"new", u"new");
+         },
+         {u"#152"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <functional>
 #include <map>
@@ -8,8 +9,6 @@
 #include <utility>
 #include <vector>
 
-#include "dialog/reply_handler.h"
-#include "dialog/settings_read.h"
 #include "dialog/password_vin.h"
 #include "dialog/reply_handler.h"
 #include "dialog/settings_read.h"
@@ -18,6 +17,8 @@
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/request_codes.h"
+#include "protocol/write_job.h"
 #include "support/dialog_fixture.h"
 #include "support/fake_table_ctrl.h"
 #include "support/reply_datagram.h"
@@ -270,6 +271,50 @@ TEST_F(SettingsReadTest, PagesAreAskedForUntilTheAnnouncedEntriesAreIn) {
         EXPECT_EQ(f.State.ConfigRead, 1u);
         EXPECT_EQ(table.Store.RowCount(), static_cast<int>(c.count));
         EXPECT_TRUE(f.Prompts.Boxes.empty());
+    }
+}
+
+TEST_F(SettingsReadTest, NoPageBeyondTheSettingsAreaIsAskedFor) {
+    // The area ends at image page 255 (adapter page 0x7FF): 8160 entries fill it exactly. Any
+    // more cannot be the adapter's list: nothing of it is read, the form still shows page 0, and
+    // the image does not count as read, so a password change writes nothing past the area.
+    for (uint32_t code = FourByteCode + 80; code < FourByteCode + 8160; ++code) {
+        TelemetryDescriptorMap[SoundMeter].Codes.push_back(code);
+    }
+    f.Prompts.Strings[ids::ConfigNotRead] = u"not read";
+    f.Prompts.Strings[ids::TooManyParams] = u"too many";
+    struct Case {
+        uint32_t count;
+        uint32_t lastPage; ///< 0: no entry page asked for
+    };
+    for (const Case& c : std::vector<Case>{{8160, 255}, {8161, 0}, {65535, 0}}) {
+        SCOPED_TRACE(c.count);
+        f.Prompts.Boxes.clear();
+        f.Controls.SetWindowText(ctl::MacText, u"");
+        const std::vector<uint32_t> asked = ReadSingles(c.count);
+        EXPECT_EQ(asked.empty() ? 0 : asked.back(), c.lastPage);
+        EXPECT_EQ(Text(ctl::MacText), u"00:00:00:00:00:00");
+        EXPECT_EQ(f.State.DeviceParamLayout.TeleType, SoundMeter);
+        const bool whole = c.lastPage != 0;
+        EXPECT_EQ(f.State.ConfigRead, whole ? 1u : 0u);
+        EXPECT_EQ(f.State.SelectedParamMap.size(), whole ? c.count : 0u);
+        EXPECT_EQ(f.Prompts.Texts(),
+                  whole ? std::vector<std::u16string>{} : std::vector<std::u16string>{u"too many"});
+
+        f.Prompts.Boxes.clear();
+        f.Prompts.PasswordAnswers.push_back(FakePrompts::PasswordAnswer{u"a", u"b", u"b"});
+        OnChangeDevicePassword(f.State);
+        uint32_t lastWritten = SettingsBasePage;
+        for (const WriteJob& job : f.State.WriteQueue) {
+            lastWritten = std::max<uint32_t>(
+                lastWritten,
+                job.BasePage + static_cast<uint32_t>((job.Data.size() + 255) / 256) - 1);
+        }
+        EXPECT_LE(lastWritten, 0x7FFu);
+        EXPECT_EQ(f.Prompts.Texts(),
+                  whole ? std::vector<std::u16string>{} : std::vector<std::u16string>{u"not read"});
+        f.State.WriteQueue.clear();
+        f.Socket.SentDatagrams.clear();
     }
 }
 

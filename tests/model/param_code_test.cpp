@@ -85,7 +85,8 @@ TEST_F(ParamCodeTablesTest, FindersBuildTheCodeAndReturnItAsStored) {
         {0, 0, 0, 0, 0x02100000u, 0x01100000u}, // twin first for the type finder only
         {2, 3, 1, 4, 0x1017200Au, 0x1017200Au}, // band 4 + 6 x averaging 1
         {2, 3, 0, 10, 0x1017200Au, 0x1017200Au},
-        {0, 3, 1367, 0, 0, 0}, // item index 0x200A is not channel 2's item 10
+        {0, 3, 1367, 0, 0, 0},  // item index 0x200A is not channel 2's item 10
+        {3, 1, 0, 0x102, 0, 0}, // band 0x102 is not averaging 1's band 2
         {3, 1, 1, 3, 0, 0},
         {1, 0, 0, 0, 0, 0},
     };
@@ -107,6 +108,9 @@ TEST_F(ParamCodeTablesTest, PackedIndexesMoveTheAveragingField) {
     EXPECT_EQ(FindParamCodeByType(1, 1, 0, 2, 300), 0x5111212Cu);
     EXPECT_EQ(FindParamCode(d, 1, 0, 2, 300), 0x5111212Cu);
     EXPECT_EQ(FindParamCode(d, 2, 3, 1, 4), 0x0017200Au);
+    // Averaging 0x12 does not fit 4 bits: it is not channel 1's averaging 2.
+    EXPECT_EQ(FindParamCodeByType(1, 0, 0, 0x12, 0x12C), 0u);
+    EXPECT_EQ(FindParamCode(d, 0, 0, 0x12, 0x12C), 0u);
     d.IndexPacked = 0;
     EXPECT_EQ(FindParamCode(d, 1, 0, 2, 300), 0u);
     EXPECT_EQ(FindParamCode(d, 1, 0, 0x21, 0x2C), 0x5111212Cu);
