@@ -192,7 +192,7 @@ void BM_FirmwareWritePerPage(benchmark::State& state) {
         for (size_t next = 0; next < f.Socket.SentDatagrams.size(); ++next) {
             const std::vector<uint8_t> sent = f.Socket.SentDatagrams[next].Data;
             for (const std::vector<uint8_t>& reply : adapter.Receive(sent, "127.0.0.1", 60000))
-                OnReceive(f.State, reply.data(), reply.size(), "127.0.0.1", AdapterPort);
+                OnReceive(f.State, reply, "127.0.0.1", AdapterPort);
             // After an erase the next page leaves when the flash's settle time is over.
             if (next + 1 == f.Socket.SentDatagrams.size() && f.State.EraseSettlePending)
                 f.Window.Advance(EraseSettleMs);

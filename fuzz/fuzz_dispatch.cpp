@@ -292,7 +292,7 @@ private:
 
         Trace("t=%u receive %zu bytes from %s word %08X%s", Now(), d.size(), address.c_str(),
               d.size() >= 12 ? Le32(d, 8) : 0, dispatched ? " (dispatched)" : "");
-        OnReceive(State(), d.data(), d.size(), address, port);
+        rig_.Deliver(d, address, port);
         if (!rig_.F.Socket.Open)
             FuzzFail("a datagram closed the socket");
         if (dispatched && code == REQ_READ_EEPROM_DATA && (word >> 16) == 0) {

@@ -1,10 +1,13 @@
-// libFuzzer entry: pages of arbitrary bytes handed to the settings read in any order (page 0,
-// then entry pages, any index, any length), with "Get settings" between them and steps run
-// inside the message box an entry page may open, as the box's event loop would run them.
+// libFuzzer entry: page replies of arbitrary bytes received in any order (page 0, then entry
+// pages, any index, any length), with "Get settings" between them and steps run inside the
+// message box an entry page may open, as the box's event loop would run them. Every reply comes
+// through the rig's one receive buffer, so a reply received inside a box overwrites the bytes of
+// the one whose page is being read.
 //
 // Checked after every step: a reading ends with ConfigRead = 1 only when every entry page that
 // its page 0 announces came in after this reading asked for it, and then the image is page 0
-// followed by exactly those pages, each holding the bytes of one of the copies that came so.
+// followed by exactly those pages, each holding the bytes of one of the copies that came so, and
+// the parameter map holds what the image's entries give.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -14,8 +17,8 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "config/settings_image.h"
 #include "dialog/reply_handler.h"
-#include "dialog/settings_read.h"
 #include "protocol/protocol.h"
 #include "link_rig.h"
 
@@ -71,17 +74,20 @@ private:
     }
 
     void Page(uint32_t index, const std::vector<uint8_t>& bytes) {
-        const bool whole = bytes.size() >= PageBytes;
+        // Only a reply of one whole page reaches the reading.
+        const bool whole = bytes.size() == PageBytes;
         if (whole && index != 0 && asked_.contains(index))
-            pages_[index].emplace_back(bytes.begin(), bytes.begin() + PageBytes);
+            pages_[index].push_back(bytes);
         Trace("page %u (%zu bytes), nested %d", index, bytes.size(), nested_);
-        ReadSettingsPage(State(), index, bytes);
+        ByteWriter reply;
+        reply.U32(0x84857534).U32(0x7B7A8ACB).U32(index << 16 | REQ_READ_EEPROM_DATA).Bytes(bytes);
+        rig_.Deliver(reply.bytes, RigAdapterAddress, RigAdapterPort);
         Trace("  page %u done: ConfigRead %u, image %zu bytes", index, State().ConfigRead,
               State().ConfigImage.size());
         if (whole && index == 0) {
             // A page 0 the reading takes starts it afresh.
             reading_ = !State().ConfigImage.empty();
-            page0_.assign(bytes.begin(), bytes.begin() + PageBytes);
+            page0_ = bytes;
             announced_ = bytes[0xB6] | bytes[0xB7] << 8;
             pages_.clear();
             asked_.clear();
@@ -126,6 +132,9 @@ private:
                         }))
                         FuzzFail("an entry page of the image differs from every copy read");
                 }
+                const auto decoded = DecodeSettingsImage(image);
+                if (!decoded || decoded->Params != State().SelectedParamMap)
+                    FuzzFail("the parameter map is not what the image read gives");
             }
             reading_ = false;
         }

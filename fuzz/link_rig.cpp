@@ -1,5 +1,6 @@
 #include "link_rig.h"
 
+#include "dialog/reply_handler.h"
 #include "model/param_code.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
@@ -48,6 +49,12 @@ std::vector<std::u16string> LinkRig::NewBoxes() {
     for (; boxesSeen_ < F.Prompts.Boxes.size(); ++boxesSeen_)
         out.push_back(F.Prompts.Boxes[boxesSeen_].Text);
     return out;
+}
+
+void LinkRig::Deliver(std::span<const uint8_t> datagram, const std::string& address,
+                      uint16_t port) {
+    receiveBuffer_.assign(datagram.begin(), datagram.end());
+    OnReceive(F.State, receiveBuffer_, address, port);
 }
 
 std::vector<uint8_t> RigSettingsImage(uint32_t entries) {

@@ -122,18 +122,18 @@ void OnGetSettings(DialogState& state) {
     SendRequest(state, MakeRequestWord(REQ_READ_VIN), nullptr, 0);
 }
 
-void OnReceive(DialogState& state, const uint8_t* data, size_t length, const std::string& address,
+void OnReceive(DialogState& state, std::vector<uint8_t> datagram, const std::string& address,
                uint16_t port) {
     if (state.LinkSocket == nullptr || !state.LinkSocket->IsOpen()) {
         return; // a closed socket stays closed for the rest of the run
     }
     // An empty or oversized datagram concerns that datagram alone: it is dropped and the
     // socket keeps serving, whoever sent it.
-    if (length == 0 || length > ReceiveBufferSize) {
+    if (datagram.empty() || datagram.size() > ReceiveBufferSize) {
         return;
     }
     const std::string source = SourceText(address, port);
-    const CheckedReply reply = CheckReply(std::span<const uint8_t>(data, length));
+    const CheckedReply reply = CheckReply(datagram);
     if (reply.Status == ReplyStatus::NotReply) {
         return;
     }

@@ -2,11 +2,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "dialog/dialog_state.h"
 
-/// Entry point of every datagram the link socket receives: `data` holds `length` bytes from the
-/// sender at dotted `address` and `port`.
+/// Entry point of every datagram the link socket receives, from the sender at dotted `address`
+/// and `port`. The handler owns `datagram` for the whole call: boxes it opens run nested event
+/// loops that receive further datagrams, and every handler below decodes from these bytes
+/// alone, so a datagram that comes meanwhile (whatever buffer it was read into) never changes
+/// the one being handled.
 ///
 /// An empty datagram, one beyond the 4096-byte receive buffer and one that is no reply are
 /// dropped without a message; the socket stays open. While an adapter is chosen in the device
@@ -18,7 +22,7 @@
 /// the last page's status resets the adapter, shows string 111 and reads the settings again)
 /// and the REQ_WRITE_VIN result (only while this run's VIN write waits for it). Every reply's
 /// sender is learned.
-void OnReceive(DialogState& state, const uint8_t* data, size_t length, const std::string& address,
+void OnReceive(DialogState& state, std::vector<uint8_t> datagram, const std::string& address,
                uint16_t port);
 
 /// Text that names a reply's sender and its device-list entry: the dotted address, with

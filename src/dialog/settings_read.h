@@ -6,7 +6,8 @@
 
 /// Takes one page of the adapter's settings image, as the reply to REQ_READ_EEPROM_DATA with
 /// page index `pageIndex` brings it (`page`: the 256 bytes behind the reply header; a shorter
-/// span is ignored).
+/// span is ignored). `page` must stay valid and unchanged for the whole call, also while the
+/// string-109 box below runs its nested event loop.
 ///
 /// Page 0 is the settings page: without the signature the form is reset and the image stays
 /// empty; with it the page becomes `ConfigImage`, its fields fill the form, the telemetry type it

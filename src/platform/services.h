@@ -116,8 +116,9 @@ public:
     virtual void SetTitle(const std::u16string& title) = 0;
     /// Starts timer `id` with the given period; returns the id, 0 on failure.
     virtual uint32_t SetTimer(uint32_t id, uint32_t periodMs) = 0;
-    /// Starts timer `id` to fire once, `delayMs` from now; a timer of that id still running is
-    /// replaced. It returns at once: the wait blocks nothing.
+    /// Starts timer `id` to fire once, `delayMs` from now and never sooner (the settle time of
+    /// an erase rests on it); a timer of that id still running is replaced. It returns at once:
+    /// the wait blocks nothing.
     virtual void SetSingleShotTimer(uint32_t id, uint32_t delayMs) = 0;
     /// Stops timer `id` (periodic or single-shot) when it runs; it fires no more.
     virtual void KillTimer(uint32_t id) = 0;

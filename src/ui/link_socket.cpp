@@ -40,7 +40,6 @@ bool CDbgInfoSocket::Create() {
         return false;
     }
     fd_ = fd;
-    buffer_.resize(MaxDatagramSize);
     notifier_ = std::make_unique<QSocketNotifier>(fd_, QSocketNotifier::Read);
     connect(notifier_.get(), &QSocketNotifier::activated, this, &CDbgInfoSocket::ReadPending);
     return true;
@@ -107,7 +106,8 @@ void CDbgInfoSocket::ReadPending() {
         }
         sockaddr_in from{};
         socklen_t fromSize = sizeof from;
-        const ssize_t length = ::recvfrom(fd_, buffer_.data(), buffer_.size(), 0,
+        std::vector<uint8_t> datagram(MaxDatagramSize);
+        const ssize_t length = ::recvfrom(fd_, datagram.data(), datagram.size(), 0,
                                           reinterpret_cast<sockaddr*>(&from), &fromSize);
         if (length < 0) {
             if (errno == EINTR || errno == ECONNREFUSED) {
@@ -121,7 +121,7 @@ void CDbgInfoSocket::ReadPending() {
         }
         char text[INET_ADDRSTRLEN] = {};
         ::inet_ntop(AF_INET, &from.sin_addr, text, sizeof text);
-        handler_(buffer_.data(), static_cast<size_t>(length), std::string(text),
-                 ntohs(from.sin_port));
+        datagram.resize(static_cast<size_t>(length));
+        handler_(std::move(datagram), std::string(text), ntohs(from.sin_port));
     }
 }

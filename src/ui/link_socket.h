@@ -20,7 +20,10 @@ class QSocketNotifier;
 class CDbgInfoSocket : public QObject, public IDatagramSocket {
     Q_OBJECT
 public:
-    using ReceiveHandler = std::function<void(const uint8_t* data, size_t length,
+    /// Gets each datagram in a vector of its own, which nothing else refers to: a datagram
+    /// read later, also in a nested event loop the handler runs (a message box), is read into
+    /// another one and cannot change it.
+    using ReceiveHandler = std::function<void(std::vector<uint8_t> datagram,
                                               const std::string& address, uint16_t port)>;
 
     explicit CDbgInfoSocket(QObject* parent = nullptr);
@@ -51,6 +54,5 @@ private:
 
     int fd_ = -1;
     std::unique_ptr<QSocketNotifier> notifier_;
-    std::vector<uint8_t> buffer_;
     ReceiveHandler handler_;
 };

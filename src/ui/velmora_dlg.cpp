@@ -66,8 +66,8 @@ CVelmoraDlg::CVelmoraDlg(QWidget* /*parent*/)
     state_.Window = &window_;
     state_.LinkSocket = &linkSocket_;
     linkSocket_.SetReceiveHandler(
-        [this](const uint8_t* data, size_t length, const std::string& address, uint16_t port) {
-            ::OnReceive(state_, data, length, address, port);
+        [this](std::vector<uint8_t> datagram, const std::string& address, uint16_t port) {
+            ::OnReceive(state_, std::move(datagram), address, port);
         });
 
     ConnectSelChange(ctl::TeleTypeCombo, &CVelmoraDlg::OnTeleTypeSelChange);

@@ -52,7 +52,7 @@ protected:
 
     void Receive(const std::vector<uint8_t>& datagram, const std::string& address = "127.0.0.5",
                  uint16_t port = 22) {
-        OnReceive(f.State, datagram.data(), datagram.size(), address, port);
+        OnReceive(f.State, datagram, address, port);
     }
     void ReceiveVin(uint32_t vin, size_t length = 20, uint16_t flags = 0,
                     const std::string& address = "127.0.0.5", uint16_t port = 22) {

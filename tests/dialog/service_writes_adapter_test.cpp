@@ -44,7 +44,7 @@ protected:
             }
             const std::vector<uint8_t> sent = f.Socket.SentDatagrams[next].Data;
             for (const std::vector<uint8_t>& reply : adapter.Receive(sent, "127.0.0.1", 60000))
-                OnReceive(f.State, reply.data(), reply.size(), "127.0.0.1", AdapterPort);
+                OnReceive(f.State, reply, "127.0.0.1", AdapterPort);
         }
         f.Socket.SentDatagrams.clear();
     }

@@ -156,7 +156,7 @@ public:
 private:
     void Deliver(const std::vector<std::vector<uint8_t>>& replies) {
         for (const auto& reply : replies)
-            OnReceive(f.State, reply.data(), reply.size(), "127.0.0.1", AdapterPort);
+            OnReceive(f.State, reply, "127.0.0.1", AdapterPort);
     }
     /// Hands what the program sent to the adapter and the replies due now back, until quiet.
     void Exchange() {

@@ -218,7 +218,7 @@ TEST_F(WritePumpTest, AcknowledgementAwaitedFourSecondsEndsTheWrite) {
         PumpWriteQueue(g.State);
         if (c.acknowledged > 0) {
             const std::vector<uint8_t> ack = ReplyDatagram(0x07000003);
-            OnReceive(g.State, ack.data(), ack.size(), "127.0.0.1", 22);
+            OnReceive(g.State, ack, "127.0.0.1", 22);
             g.Window.Advance(EraseSettleMs);
         }
         const uint32_t sentAt = g.Clock.Now;
@@ -244,7 +244,7 @@ TEST_F(WritePumpTest, AcknowledgementAwaitedFourSecondsEndsTheWrite) {
         const size_t sent = g.Socket.SentDatagrams.size();
         const std::vector<uint8_t> late =
             c.acknowledged > 0 ? ReplyDatagram(0x07000002, {1}) : ReplyDatagram(0x07000003);
-        OnReceive(g.State, late.data(), late.size(), "127.0.0.1", 22);
+        OnReceive(g.State, late, "127.0.0.1", 22);
         g.Window.Advance(EraseSettleMs);
         EXPECT_EQ(g.Socket.SentDatagrams.size(), sent);
         EXPECT_EQ(g.Prompts.Boxes.size(), 1u);

@@ -239,7 +239,8 @@ void TestAdapter::Handle(std::span<const uint8_t> d, const std::string& address,
     }
     if (fault && fault->fault == Fault::DropRequest)
         return;
-    received_.push_back({std::vector<uint8_t>(d.begin(), d.end()), address, port});
+    received_.push_back(
+        {std::vector<uint8_t>(d.begin(), d.end()), address, port, std::chrono::steady_clock::now()});
     received_cv_.notify_all();
     std::vector<uint8_t> reply = Answer(d);
     if (reply.empty() || silent_)
@@ -389,6 +390,9 @@ void TestAdapter::Serve() {
                 continue; // replies go back over loopback only
             ::sendto(socket_, p.bytes.data(), p.bytes.size(), 0,
                      reinterpret_cast<const sockaddr*>(&to), sizeof to);
+            // Stamped once sent, so a gap measured from here is never longer than the real one.
+            std::lock_guard lock(mutex_);
+            sent_.push_back({p.bytes, p.address, p.port, std::chrono::steady_clock::now()});
         }
     }
 }
@@ -396,6 +400,11 @@ void TestAdapter::Serve() {
 std::vector<TestAdapter::Datagram> TestAdapter::Received() const {
     std::lock_guard lock(mutex_);
     return received_;
+}
+
+std::vector<TestAdapter::Datagram> TestAdapter::Sent() const {
+    std::lock_guard lock(mutex_);
+    return sent_;
 }
 
 size_t TestAdapter::ReceivedCount() const {

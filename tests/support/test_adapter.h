@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <chrono>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
@@ -35,6 +36,8 @@ public:
         std::vector<uint8_t> bytes;
         std::string address;
         uint16_t port = 0;
+        /// When it was received, or sent (steady clock).
+        std::chrono::steady_clock::time_point at{};
     };
 
     TestAdapter();
@@ -107,6 +110,8 @@ public:
 
     // ---- record ----
     std::vector<Datagram> Received() const;
+    /// The replies sent in UDP mode, to whom and when.
+    std::vector<Datagram> Sent() const;
     size_t ReceivedCount() const;
     void ClearReceived();
     /// Waits (real time, UDP mode) until at least `count` datagrams have arrived.
@@ -157,6 +162,7 @@ private:
     uint64_t clock_ms_ = 0; ///< in-process clock
     std::deque<Pending> pending_;
     std::vector<Datagram> received_;
+    std::vector<Datagram> sent_;
 
     int socket_ = -1;
     int wake_[2] = {-1, -1};

@@ -24,8 +24,8 @@ TEST(LinkSocket, SendsToLoopbackAndHandsRepliesToTheHandler) {
     CDbgInfoSocket socket;
     std::vector<Received> received;
     socket.SetReceiveHandler(
-        [&](const uint8_t* data, size_t length, const std::string& address, uint16_t port) {
-            received.push_back({std::vector<uint8_t>(data, data + length), address, port});
+        [&](std::vector<uint8_t> datagram, const std::string& address, uint16_t port) {
+            received.push_back({std::move(datagram), address, port});
         });
     ASSERT_TRUE(socket.Create());
     ASSERT_TRUE(socket.IsOpen());

@@ -10,6 +10,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <vector>
+
 #include "platform/control_ids.h"
 #include "resource_cases.h"
 #include "ui/edit_text_dlg.h"
@@ -73,6 +76,27 @@ TEST(QtDialogWindow, OneTimerPerIdCallingBackWithItsId) {
     w.SetTitle(u"Tarnel configuration (version 1.14)");
     EXPECT_EQ(window.windowTitle(), QStringLiteral("Tarnel configuration (version 1.14)"));
     EXPECT_EQ(w.GetTitle(), u"Tarnel configuration (version 1.14)");
+}
+
+TEST(QtDialogWindow, ASingleShotTimerIsPreciseAndNeverFiresEarly) {
+    QWidget window;
+    std::vector<std::chrono::steady_clock::time_point> fired;
+    QtDialogWindow w(window, [&](uint32_t id) {
+        if (id == 2)
+            fired.push_back(std::chrono::steady_clock::now());
+    });
+    w.SetTimer(1, 500);
+    EXPECT_EQ(w.Timer(1)->timerType(), Qt::CoarseTimer) << "the polling may stay coarse";
+    for (int run = 0; run < 5; ++run) {
+        fired.clear();
+        const auto start = std::chrono::steady_clock::now();
+        w.SetSingleShotTimer(2, 40);
+        EXPECT_EQ(w.Timer(2)->timerType(), Qt::PreciseTimer);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !fired.empty(); }, 2000));
+        EXPECT_EQ(fired.size(), 1u);
+        EXPECT_GE(fired[0] - start, std::chrono::milliseconds(40));
+    }
+    w.KillTimer(1);
 }
 
 TEST(QtDialogWindow, PostedQuitEndsTheModalRunAlsoFromWithinAMessageBox) {
