@@ -9,17 +9,25 @@ inline constexpr uint32_t LowMask = 0x0FFFFFFFu; ///< everything but the kind
 inline constexpr int GroupShift = 16;          ///< bits 16-27: group
 inline constexpr uint32_t GroupMask = 0xFFFu;
 inline constexpr int ClassShift = 24;          ///< bits 24-27: 1 or 2 for measured values
+inline constexpr uint32_t ClassMask = 0xFu;
 inline constexpr int FamilyShift = 20;         ///< bits 20-23: family 1 to 3
+inline constexpr uint32_t FamilyMask = 0xFu;
 inline constexpr int ChannelShift = 16;        ///< bits 16-19: channel 0 to 7
+inline constexpr uint32_t ChannelMask = 0xFu;
 inline constexpr int AverShift = 8;            ///< bits 8-15: averaging index
+inline constexpr uint32_t AverMask = 0xFFu;
 inline constexpr uint32_t BandMask = 0xFFu;    ///< bits 0-7: band index
 inline constexpr int PackedAverShift = 12;     ///< packed: averaging in bits 12-15
+inline constexpr uint32_t PackedAverMask = 0xFu;
 inline constexpr uint32_t PackedBandMask = 0xFFFu; ///< packed: band in bits 0-11
 
 inline constexpr uint32_t GroupLBands = 0x016;  ///< bits 0-7 count family-"L" bands
 inline constexpr uint32_t GroupL = 0x017;       ///< family "L": channel bits 12-15, item bits 0-11
 inline constexpr uint32_t GroupFreq1 = 0x01F;   ///< explicit-frequency codes
 inline constexpr uint32_t GroupFreq2 = 0x020;
+inline constexpr int FreqFamilyShift = 12;      ///< explicit-frequency codes: family bits 12-15
+inline constexpr uint32_t FreqFamilyMask = 0xFu;
+inline constexpr uint32_t FreqValueMask = 0xFFFu; ///< explicit-frequency codes: value bits 0-11
 inline constexpr int LChannelShift = 12;
 inline constexpr uint32_t LItemMask = 0xFFFu;
 inline constexpr uint32_t LBandsPerAver = 6;    ///< family-"L" item index = band + 6 x averaging
