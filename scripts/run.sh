@@ -8,6 +8,8 @@
 # test adapter after the sample's and so override them (for example --firmware 0x205 --flags
 # 0x48 or --image FILE; see tarnel_test_adapter --help).
 #   BUILD_DIR   build folder (default: build)
+#   NO_BUNDLE   when set, runs a copy of the program without Tovrin.rcc beside it, so that the
+#               interface follows the user's language (NO_BUNDLE=1 LANGUAGE=ru for Russian)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
@@ -42,5 +44,12 @@ fi
 echo "test adapter on 127.0.0.1:$port"
 "$velmora" "127.0.0.1:$port"
 '
+program=$BUILD_DIR/src/ui/velmora
+if [ -n "${NO_BUNDLE:-}" ]; then
+  copy=$(mktemp -d)
+  trap 'rm -rf "$copy"' EXIT
+  cp "$program" "$BUILD_DIR/src/ui/TeleDescFile.bin" "$copy/"
+  program=$copy/velmora
+fi
 unshare -n bash -c "$inner" run.sh "$BUILD_DIR/tests/support/tarnel_test_adapter" \
-  "$BUILD_DIR/src/ui/velmora" --image "$BUILD_DIR/data/sample_settings.bin" --vin 00421007 "$@"
+  "$program" --image "$BUILD_DIR/data/sample_settings.bin" --vin 00421007 "$@"
