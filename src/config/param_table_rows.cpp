@@ -10,7 +10,6 @@
 using namespace param_code;
 
 namespace {
-constexpr uint32_t NibbleMask = 0xF;
 constexpr uint32_t Family1Multiplier = 3;
 constexpr char16_t NamePieceSeparator = u'_';
 constexpr char16_t RangeArrow[] = u" -> ";
@@ -71,11 +70,11 @@ void AppendParamBandText(std::u16string& out, const TelemetryDescriptor& desc,
 void AppendParamDisplayName(std::u16string& out, const TelemetryDescriptor& desc,
                             const DeviceParamLayout& layout, uint32_t code,
                             std::u16string_view hzText) {
-    const uint32_t cls = (code >> ClassShift) & NibbleMask;
-    const uint32_t family = (code >> FamilyShift) & NibbleMask;
+    const uint32_t cls = (code >> ClassShift) & ClassMask;
+    const uint32_t family = (code >> FamilyShift) & FamilyMask;
     if (cls != 1 || family < 1 || family > FamilyCount)
         return;
-    const auto channel = static_cast<int32_t>((code >> ChannelShift) & NibbleMask);
+    const auto channel = static_cast<int32_t>((code >> ChannelShift) & ChannelMask);
     const uint32_t aver = (code >> AverShift) & AverMask;
     const uint32_t band = code & BandMask;
 

@@ -35,7 +35,9 @@ std::u16string ModelListText(const DeviceModel& model) {
 } // namespace
 
 std::u16string ColumnWidthValueName(int index) {
-    return u"W" + AsciiToWide(std::to_string(index));
+    std::u16string name = u"W";
+    name += AsciiToWide(std::to_string(index));
+    return name;
 }
 
 void FillTeleTypeCombo(DialogState& state) {

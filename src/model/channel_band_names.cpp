@@ -10,8 +10,6 @@ const char16_t SensorNameTable[SensorNameCount][SensorNameSlot] = {
 };
 
 namespace {
-constexpr uint32_t ClassMask = 0xF;
-constexpr uint32_t FamilyMask = 0xF;
 constexpr uint32_t SensorIndexMask = 0xF;
 constexpr int SensorIndexBits = 4;
 constexpr int32_t LastChannel = 7;

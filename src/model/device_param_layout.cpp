@@ -7,11 +7,6 @@ using namespace param_code;
 namespace {
 constexpr uint32_t MeasuredClass1 = 1;
 constexpr uint32_t MeasuredClass2 = 2;
-constexpr uint32_t ClassMask = 0xF;
-constexpr uint32_t NibbleMask = 0xF;
-constexpr uint32_t ChannelMask = 0xF;
-constexpr int FreqFamilyShift = 12;
-constexpr uint32_t FreqValueMask = 0xFFF;
 constexpr uint32_t MarkerListSize = 2;
 
 // The member of family 1, 2 or 3 among three per-family members.
@@ -90,7 +85,7 @@ bool ApplyTeleDescToDevice(ChannelLayouts& channels, DeviceParamLayout& layout,
             const uint32_t b = packed ? c & PackedBandMask : c & BandMask;
             if (ch >= ChannelLayoutCount)
                 return false;
-            const uint32_t n = (c >> FamilyShift) & NibbleMask;
+            const uint32_t n = (c >> FamilyShift) & FamilyMask;
             if (n < 1 || n > FamilyCount)
                 continue;
             RaiseTo(desc.ChannelCount, ch + 1);
@@ -102,7 +97,7 @@ bool ApplyTeleDescToDevice(ChannelLayouts& channels, DeviceParamLayout& layout,
             if (matrix[a].size() <= b)
                 matrix[a].resize(b + 1, 0.0);
         } else if (g == GroupFreq1 || g == GroupFreq2) {
-            const uint32_t k = FoldFrequencyFamily((c >> FreqFamilyShift) & NibbleMask);
+            const uint32_t k = FoldFrequencyFamily((c >> FreqFamilyShift) & FreqFamilyMask);
             if (k == 0)
                 continue;
             const uint32_t v = c & FreqValueMask;

@@ -95,7 +95,7 @@ TEST_F(DinDescriptorTest, SingleParameterGivesExactTextAndRecord) {
     DeviceModelList = {{u"X", u"Other", 5, 0, 0, u""},
                        {u"SV", u"Meter \"1\"", TestType, 0, 0, u""}};
     for (int i = 0; i < 30; ++i) {
-        BandNameTable.push_back(u"N" + std::u16string(1, char16_t(u'A' + i)));
+        BandNameTable.push_back({u'N', char16_t(u'A' + i)});
     }
     TelemetryDescriptor described;
     described.Codes = {param_code::DeviceTypeCode, Measured(0, 1, 0, 3)};
@@ -309,7 +309,7 @@ TEST_F(DinDescriptorTest, FamilyLIsGroupThree) {
     ASSERT_EQ(channels[0].LItems.size(), 2u);
     channels[0].LItems[0].bands.resize(8);
     for (std::size_t k = 0; k < 8; ++k) {
-        channels[0].LItems[0].bands[k].name = u"L" + std::u16string(1, char16_t(u'0' + k));
+        channels[0].LItems[0].bands[k].name = {u'L', char16_t(u'0' + k)};
     }
 
     EXPECT_EQ(TeleDescMember("TypeNames"), "[\"Oct\",\"L\"]");

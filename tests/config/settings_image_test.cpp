@@ -152,8 +152,8 @@ TEST_F(SettingsImageTest, WritePassword) {
     EXPECT_EQ(EncodeWritePassword(u""), WritePasswordBytes{});
 
     const auto head = EncodeSettingsPage(SamplePage());
-    std::vector<uint8_t> image(head.begin(), head.end());
-    image.resize(264, 0x77);
+    std::vector<uint8_t> image(264, 0x77);
+    std::copy(head.begin(), head.end(), image.begin());
     ReplaceWritePassword(image, cut);
     EXPECT_TRUE(std::equal(cut.begin(), cut.end(), image.begin() + 4));
     EXPECT_EQ(image[3], 0x12);

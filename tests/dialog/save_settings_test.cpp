@@ -27,15 +27,10 @@ constexpr int32_t Type = 223;      // in the instrument catalogue as "SLM_THIRD_
 constexpr int32_t BareType = 0x4D; // frame without polarization, range and 0x502C
 constexpr int32_t NoStartStopType = 0x4E;
 constexpr int32_t UndescribedType = 0x4F;
-constexpr uint32_t Band = 0x11100000; // two-byte values of family 1, channel 0
+constexpr uint32_t Band = SavableBand;
 constexpr uint32_t ModelWord1 = 0x00123456;
 constexpr uint32_t ModelWord2 = 0x00ABCDEF;
 constexpr uint32_t ReadVinWord = MakeRequestWord(REQ_READ_VIN);
-
-std::u16string Shown(int stringId) {
-    const std::string text = "#" + std::to_string(stringId);
-    return {text.begin(), text.end()};
-}
 
 class SaveSettingsTest : public ::testing::Test {
 protected:
@@ -43,20 +38,7 @@ protected:
         savedMap_ = TelemetryDescriptorMap;
         savedModels_ = DeviceModelList;
         TelemetryDescriptorMap.clear();
-        TelemetryDescriptor full;
-        full.Codes = {param_code::DeviceTypeCode,
-                      param_code::Code202E,
-                      param_code::StartStopCode,
-                      param_code::PolarizationCode,
-                      param_code::RangeCode,
-                      Band,
-                      Band + 1,
-                      Band + 2,
-                      Band + 3,
-                      param_code::Code5004,
-                      param_code::Code502C};
-        full.TypeNames[0] = u"Sound level";
-        TelemetryDescriptorMap[Type] = full;
+        TelemetryDescriptorMap[Type] = SavableDescriptor();
         TelemetryDescriptor bare;
         bare.Codes = {param_code::DeviceTypeCode, param_code::StartStopCode, Band,
                       param_code::Code5004};
@@ -80,13 +62,8 @@ protected:
     /// answering the password dialog with "secret".
     void Reset() {
         f = std::make_unique<DialogFixture>();
+        f->FillSavableForm();
         FakeControls& c = f->Controls;
-        c.SetWindowText(ctl::MacText, u"00:11:22:aa:BB:ff");
-        c.SetCheck(ctl::PolarizationOn, 1);
-        c.SetCheck(ctl::RangeR2, 1);
-        c.SetCheck(ctl::AddressModeAuto, 1);
-        c.SetCheck(ctl::NtpAutoCheck, 1);
-        c.SetWindowText(ctl::ServerEdit, u"monitor.tarnel.net");
         c.ComboAddString(ctl::DeviceAddressCombo, u"127.0.0.1");
         c.ComboSetCurSel(ctl::DeviceAddressCombo, 0);
         f->State.FirmwareVersion = 0x114;
@@ -95,11 +72,7 @@ protected:
         SelectType(Type);
     }
 
-    void SelectType(int32_t type) {
-        DialogState& s = f->State;
-        s.DeviceParamLayout.TeleType = static_cast<uint16_t>(type);
-        ApplyTeleDescToDevice(s.ChannelLayout, s.DeviceParamLayout, s.CurrentDescriptor);
-    }
+    void SelectType(int32_t type) { f->SelectTeleType(static_cast<uint16_t>(type)); }
 
     /// The type whose frame lacks polarization, range and 0x502C, with the polarization radio
     /// `polarization` and the range radio `range` set in place of the form's.
@@ -279,7 +252,7 @@ TEST_F(SaveSettingsTest, EachFailedCheckShowsItsStringAndLeavesNoJob) {
         OnSaveSettings(f->State);
         EXPECT_EQ(f->Prompts.Texts(),
                   (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion),
-                                               Shown(c.Expected)}));
+                                               StringIdText(c.Expected)}));
         ExpectNothingQueued();
     }
 }
@@ -389,7 +362,7 @@ TEST_F(SaveSettingsTest, OfTwoFailedChecksTheEarlierOneIsShown) {
         Reset();
         c.Change(*f);
         OnSaveSettings(f->State);
-        EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{Shown(c.Expected)});
+        EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{StringIdText(c.Expected)});
         ExpectNothingQueued();
     }
 }
@@ -581,7 +554,7 @@ TEST_F(SaveSettingsTest, DescriptorOfFifteenBlocksIsWrittenAndOneByteMoreIsRefus
     EXPECT_EQ(f->State.WriteQueue.back().Data.size(), limit);
 
     save(limit - fixed + 1);
-    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{Shown(ids::DescriptorTooLong)});
+    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{StringIdText(ids::DescriptorTooLong)});
     ExpectNothingQueued();
 }
 
@@ -602,7 +575,7 @@ TEST_F(SaveSettingsTest, NoDescriptorIsBuiltForATypeThatDoesNotDecode) {
             EXPECT_EQ(f->State.WriteQueue.size(), 1u);
         } else {
             EXPECT_EQ(f->Prompts.Texts(),
-                      std::vector<std::u16string>{Shown(ids::CantDecodeTeleType)});
+                      std::vector<std::u16string>{StringIdText(ids::CantDecodeTeleType)});
             ExpectNothingQueued();
         }
     }
@@ -619,7 +592,7 @@ TEST_F(SaveSettingsTest, EntriesMustFitTheSettingsArea) {
     Reset();
     f->State.SelectedParamMap = {{{Band, 8160, 2}, {1, 0}}};
     OnSaveSettings(f->State);
-    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{Shown(ids::TooManyParams)});
+    EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{StringIdText(ids::TooManyParams)});
     ExpectNothingQueued();
 }
 

@@ -30,7 +30,7 @@ namespace {
 using Fault = TestAdapter::Fault;
 
 constexpr int32_t Type = 223;
-constexpr uint32_t Band = 0x11100000;
+constexpr uint32_t Band = SavableBand;
 constexpr uint32_t StepMs = 10;
 constexpr uint32_t GiveUpMs = 60000; ///< simulated time after which the write counts as hung
 constexpr uint32_t ShortDelayMs = 1500;
@@ -54,9 +54,12 @@ std::string Name(const Case& c) {
                                     "last page"};
     static const char* faults[] = {"request lost", "reply lost", "reply repeated",
                                    "reply delayed", "reply reordered"};
-    return std::string(writes[static_cast<int>(c.write)]) + ", " +
-           targets[static_cast<int>(c.target)] + ": " + faults[static_cast<int>(c.fault)] +
-           (c.delayMs ? " " + std::to_string(c.delayMs) + " ms" : "");
+    std::string name = writes[static_cast<int>(c.write)];
+    name.append(", ").append(targets[static_cast<int>(c.target)]);
+    name.append(": ").append(faults[static_cast<int>(c.fault)]);
+    if (c.delayMs)
+        name.append(" ").append(std::to_string(c.delayMs)).append(" ms");
+    return name;
 }
 
 std::vector<Case> AllCases() {
@@ -90,17 +93,9 @@ public:
     }
 
     void StartSettingsSave() {
-        FakeControls& c = f.Controls;
-        c.SetWindowText(ctl::MacText, u"00:11:22:aa:BB:ff");
-        c.SetCheck(ctl::PolarizationOn, 1);
-        c.SetCheck(ctl::RangeR2, 1);
-        c.SetCheck(ctl::AddressModeAuto, 1);
-        c.SetCheck(ctl::NtpAutoCheck, 1);
-        c.SetWindowText(ctl::ServerEdit, u"monitor.tarnel.net");
+        f.FillSavableForm();
         f.State.FirmwareVersion = 0x200; // image and descriptor: two jobs, two erases
-        f.State.DeviceParamLayout.TeleType = Type;
-        ApplyTeleDescToDevice(f.State.ChannelLayout, f.State.DeviceParamLayout,
-                              f.State.CurrentDescriptor);
+        f.SelectTeleType(Type);
         for (uint32_t i = 0; i < 70; ++i) // three pages of entries
             f.State.SelectedParamMap[ParamKey{Band + i, 0, 0}] = ParamSetting{1, 0};
         OnSaveSettings(f.State);
@@ -176,12 +171,7 @@ class WriteFaultsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         saved_ = TelemetryDescriptorMap;
-        TelemetryDescriptor d;
-        d.Codes = {param_code::DeviceTypeCode, param_code::Code202E, param_code::StartStopCode,
-                   param_code::PolarizationCode, param_code::RangeCode, Band, Band + 1,
-                   param_code::Code5004, param_code::Code502C};
-        d.TypeNames[0] = u"Sound level";
-        TelemetryDescriptorMap[Type] = d;
+        TelemetryDescriptorMap[Type] = SavableDescriptor();
     }
     void TearDown() override { TelemetryDescriptorMap = saved_; }
 

@@ -4,12 +4,11 @@
 #include <string>
 #include <vector>
 
+#include "dialog/reply_handler.h"
+#include "dialog/write_preconditions.h"
 #include "dialog/write_pump.h"
 #include "platform/control_ids.h"
 #include "protocol/protocol.h"
-#include "protocol/protocol.h"
-#include "dialog/write_pump.h"
-#include "dialog/reply_handler.h"
 #include "platform/string_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/reply_datagram.h"
@@ -27,11 +26,10 @@ protected:
         f.Clock.Now = 100000;
     }
 
-    /// What the reply handler does for a matching erase acknowledgement.
-    void AcknowledgeErase() {
-        std::lock_guard lock(f.State.WriteQueueLock);
-        f.State.WriteQueue.front().PreRequests.pop_front();
-        PumpWriteQueue(f.State);
+    /// The chosen adapter acknowledges the erase `eraseWord`.
+    void AcknowledgeErase(uint32_t eraseWord) {
+        const std::vector<uint8_t> ack = ReplyDatagram(eraseWord);
+        OnReceive(f.State, ack.data(), ack.size(), "192.168.0.25", 22);
     }
 
     static WriteJob Job(std::deque<uint32_t> erases, uint32_t basePage, size_t size) {
@@ -65,8 +63,17 @@ TEST_F(WritePumpTest, SendsErasesThenPagesOneRequestPerAcknowledgement) {
     EXPECT_EQ(f.SentRequestWords(), (std::vector<uint32_t>{0x00000003, 0x00000003}));
     f.Socket.SentDatagrams.clear();
 
-    AcknowledgeErase();
-    AcknowledgeErase();
+    // Each acknowledged erase lets the flash settle before the next request goes out.
+    AcknowledgeErase(0x00000003);
+    f.Window.Advance(EraseSettleMs - 1);
+    EXPECT_TRUE(f.Socket.SentDatagrams.empty());
+    f.Window.Advance(1);
+    // A repeated acknowledgement of the first erase is not the second's.
+    AcknowledgeErase(0x00000003);
+    f.Window.Advance(EraseSettleMs);
+    EXPECT_EQ(f.SentRequestWords(), std::vector<uint32_t>{0x01000003});
+    AcknowledgeErase(0x01000003);
+    f.Window.Advance(EraseSettleMs);
     PumpWriteQueue(f.State); // page 0's status
     PumpWriteQueue(f.State); // page 1's status: the next job starts
     PumpWriteQueue(f.State); // its only page's status: nothing is left
@@ -90,11 +97,20 @@ TEST_F(WritePumpTest, SendsErasesThenPagesOneRequestPerAcknowledgement) {
     }
 }
 
-TEST_F(WritePumpTest, ASendAtTickZeroIsStoredAsAllOnes) {
+TEST_F(WritePumpTest, APageSentAtTickZeroStillCountsAsInFlight) {
+    // The tick count is 0 once in 49 days; a write sent then is as busy as any other: a new
+    // write neither asks to abort it nor starts before the busy interval has passed.
     f.Clock.Now = 0;
     f.State.WriteQueue.push_back(Job({}, 0x700, 10));
     PumpWriteQueue(f.State);
-    EXPECT_EQ(f.State.LastWriteSendTick, 0xFFFFFFFFu);
+    f.Clock.Now = WriteBusyIntervalMs / 2;
+    EXPECT_FALSE(ConfirmAbortWrite(f.State));
+    EXPECT_TRUE(f.Prompts.Boxes.empty());
+    f.Clock.Now = WriteBusyIntervalMs;
+    f.Prompts.Answers.push_back(MbResult::Yes);
+    EXPECT_TRUE(ConfirmAbortWrite(f.State));
+    EXPECT_EQ(f.Prompts.Texts(),
+              std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion)});
 }
 
 TEST_F(WritePumpTest, StartOfWriteDropsTheQueueAndProbesUnderTheCallersLock) {

@@ -69,7 +69,7 @@ DescFileContent FullDescContent(uint32_t version) {
     c.ChannelEntries = {entry};
 
     for (int i = 0; i < 50; ++i)
-        c.BandNames.push_back(Ascii("B" + std::to_string(i)));
+        c.BandNames.push_back(Ascii("B").append(Ascii(std::to_string(i))));
 
     DescSection5Record s5;
     s5.Key = 7;

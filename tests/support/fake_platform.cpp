@@ -127,8 +127,10 @@ bool FakeSocket::SendTo(const uint8_t* data, size_t length, uint16_t port,
 }
 
 std::u16string StringIdText(int stringId) {
-    const std::string s = "#" + std::to_string(stringId);
-    return std::u16string(s.begin(), s.end());
+    std::u16string text = u"#";
+    for (const char digit : std::to_string(stringId))
+        text += static_cast<char16_t>(digit);
+    return text;
 }
 
 std::u16string FakePrompts::LoadString(int stringId) const {

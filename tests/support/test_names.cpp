@@ -1,7 +1,9 @@
 #include "support/test_names.h"
 
 std::string TestNameOf(size_t index, std::u16string_view text) {
-    std::string name = "c" + std::to_string(index) + "_";
+    std::string name = "c";
+    name += std::to_string(index);
+    name += '_';
     for (char16_t c : text) {
         const bool plain =
             (c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z');
