@@ -28,8 +28,7 @@ protected:
 
     /// The chosen adapter acknowledges the erase `eraseWord`.
     void AcknowledgeErase(uint32_t eraseWord) {
-        const std::vector<uint8_t> ack = ReplyDatagram(eraseWord);
-        OnReceive(f.State, ack.data(), ack.size(), "192.168.0.25", 22);
+        OnReceive(f.State, ReplyDatagram(eraseWord), "192.168.0.25", 22);
     }
 
     static WriteJob Job(std::deque<uint32_t> erases, uint32_t basePage, size_t size) {
