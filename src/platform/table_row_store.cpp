@@ -58,9 +58,65 @@ void TableRowStore::AddRow(std::u16string_view rowText, uint32_t itemData) {
 void TableRowStore::Order() const {
     if (!unordered_)
         return;
-    std::stable_sort(rows_.begin(), rows_.end(),
-                     [this](const TableRow& a, const TableRow& b) { return KeyOf(a) < KeyOf(b); });
+    const auto less = [this](const TableRow& a, const TableRow& b) { return KeyOf(a) < KeyOf(b); };
+    // Rows sorted back to a column they were sorted by before come as a few ordered runs, which
+    // are merged in linear time; a column of few distinct keys (rate, plot) is dealt into one
+    // bucket per key; anything else is sorted.
+    constexpr size_t MaxMergedRuns = 8;
+    std::vector<size_t> runEnds;
+    for (size_t i = 1; i <= rows_.size() && runEnds.size() <= MaxMergedRuns; ++i) {
+        if (i == rows_.size() || less(rows_[i], rows_[i - 1]))
+            runEnds.push_back(i);
+    }
+    if (runEnds.size() <= MaxMergedRuns) {
+        // Each merge joins the first run with the next, keeping equal keys in their order.
+        for (size_t r = 1; r < runEnds.size(); ++r) {
+            std::inplace_merge(rows_.begin(),
+                               rows_.begin() + static_cast<std::ptrdiff_t>(runEnds[r - 1]),
+                               rows_.begin() + static_cast<std::ptrdiff_t>(runEnds[r]), less);
+        }
+    } else if (!DealByFewKeys()) {
+        std::stable_sort(rows_.begin(), rows_.end(), less);
+    }
     unordered_ = false;
+}
+
+bool TableRowStore::DealByFewKeys() const {
+    constexpr size_t MaxBuckets = 16;
+    std::vector<std::u16string_view> keys;
+    std::vector<uint8_t> bucketOf(rows_.size());
+    size_t last = 0;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        const std::u16string_view key = KeyOf(rows_[i]);
+        if (keys.empty() || keys[last] != key) {
+            last = static_cast<size_t>(std::find(keys.begin(), keys.end(), key) - keys.begin());
+            if (last == keys.size()) {
+                if (keys.size() == MaxBuckets)
+                    return false;
+                keys.push_back(key);
+            }
+        }
+        bucketOf[i] = static_cast<uint8_t>(last);
+    }
+    // Buckets in key order; each keeps its rows in their order.
+    std::vector<size_t> byKey(keys.size());
+    for (size_t b = 0; b < byKey.size(); ++b)
+        byKey[b] = b;
+    std::sort(byKey.begin(), byKey.end(), [&](size_t a, size_t b) { return keys[a] < keys[b]; });
+    std::vector<size_t> start(keys.size(), 0);
+    for (uint8_t bucket : bucketOf)
+        ++start[bucket];
+    size_t offset = 0;
+    for (size_t b : byKey) {
+        const size_t count = start[b];
+        start[b] = offset;
+        offset += count;
+    }
+    std::vector<TableRow> dealt(rows_.size());
+    for (size_t i = 0; i < rows_.size(); ++i)
+        dealt[start[bucketOf[i]]++] = rows_[i];
+    rows_.swap(dealt);
+    return true;
 }
 
 std::u16string_view TableRowStore::RowText(size_t n) const {

@@ -164,6 +164,9 @@ private:
     /// Brings rows added out of key order into place (a stable sort keeps equal keys in the
     /// order they were added).
     void Order() const;
+    /// Orders rows whose keys take at most a few distinct values in linear time; false,
+    /// changing nothing, when they take more.
+    bool DealByFewKeys() const;
 
     // Rows are appended by AddRow and ordered when they are next read.
     mutable std::vector<TableRow> rows_;

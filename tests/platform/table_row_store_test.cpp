@@ -155,23 +155,36 @@ TEST_F(TableRowStoreTest, SortByColumnKeepsEqualKeysInTheirPreviousOrder) {
     EXPECT_EQ(store.GetSelectedIndex(), -1);
 }
 
-// Rows added out of order, many of them under equal keys, keep the order they were added in
-// among equal keys.
-TEST_F(TableRowStoreTest, UnorderedRowsAreSortedStably) {
-    std::vector<std::pair<std::u16string, uint32_t>> expected;
-    for (uint32_t i = 0; i < 200; ++i) {
-        const std::string key = std::to_string(100 + (i * 37) % 50);
-        const std::u16string text(key.begin(), key.end());
-        store.AddRow(text + u"\n", i);
-        expected.emplace_back(text, i);
+// Rows out of order come in a few ordered runs, in many runs of few distinct keys, or in many
+// runs of many keys; each shape keeps equal keys in the order they were added.
+TEST_F(TableRowStoreTest, EveryShapeOfUnorderedRowsIsSortedStably) {
+    struct Case {
+        const char* name;
+        uint32_t rows;
+        uint32_t (*key)(uint32_t);
+    };
+    const Case cases[] = {
+        {"two ordered runs", 40, [](uint32_t i) { return i % 20; }},
+        {"many runs of three keys", 60, [](uint32_t i) { return (i * 7) % 3; }},
+        {"many runs of many keys", 200, [](uint32_t i) { return (i * 37) % 50; }},
+    };
+    for (const Case& c : cases) {
+        store.ClearRows();
+        std::vector<std::pair<std::u16string, uint32_t>> expected;
+        for (uint32_t i = 0; i < c.rows; ++i) {
+            const std::string key = std::to_string(100 + c.key(i));
+            const std::u16string text(key.begin(), key.end());
+            store.AddRow(text + u"\n", i);
+            expected.emplace_back(text, i);
+        }
+        std::stable_sort(expected.begin(), expected.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<uint32_t> order;
+        for (const auto& row : expected)
+            order.push_back(row.second);
+        store.RebuildItems();
+        EXPECT_EQ(ItemDataInOrder(), order) << c.name;
     }
-    std::stable_sort(expected.begin(), expected.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
-    std::vector<uint32_t> order;
-    for (const auto& row : expected)
-        order.push_back(row.second);
-    store.RebuildItems();
-    EXPECT_EQ(ItemDataInOrder(), order);
 }
 
 TEST_F(TableRowStoreTest, SortByColumnDoesNotReselectNegativeItemData) {
