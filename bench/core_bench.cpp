@@ -2,6 +2,7 @@
 // large description, the settings image, and a firmware write against the test adapter.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "dialog/reply_handler.h"
 #include "dialog/request_targets.h"
 #include "dialog/write_pump.h"
+#include "heap_peak.h"
 #include "model/tele_desc_file.h"
 #include "model/tele_desc_format.h"
 #include "param_list_fixture.h"
@@ -79,6 +81,33 @@ void BM_Assemble(benchmark::State& state) {
                 param_menu::Assemble);
 }
 BENCHMARK(BM_Assemble)->Apply(ListSizes);
+
+/// Assemble over what the settings area can hold as groups: 4,080 adjacent groups of 4,096
+/// codes with one setting. Reports the most heap memory the command took at once.
+void BM_AssembleFullAreaGroups(benchmark::State& state) {
+    constexpr uint32_t Groups = 4080;
+    constexpr uint32_t GroupCodes = 4096;
+    SelectedParamMap map;
+    for (uint32_t g = 0; g < Groups; ++g)
+        map.emplace_hint(map.end(), ParamKey{0x01100000u + g * GroupCodes, GroupCodes - 1, 1},
+                         ParamSetting{60, 0});
+    FakeTableCtrl list;
+    ParamListBench bench(list);
+    size_t peak = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        bench.Fill(map);
+        ResetHeapPeak();
+        state.ResumeTiming();
+        bench.Menu(param_menu::Assemble);
+        state.PauseTiming();
+        peak = std::max(peak, HeapPeakGrowth());
+        state.ResumeTiming();
+    }
+    state.counters["entries"] = static_cast<double>(bench.F.State.SelectedParamMap.size());
+    state.counters["peak_heap_MB"] = static_cast<double>(peak) / (1024.0 * 1024.0);
+}
+BENCHMARK(BM_AssembleFullAreaGroups)->Unit(benchmark::kMillisecond);
 
 /// The row texts alone: RefreshParamTable over the window-less list.
 void BM_RowTexts(benchmark::State& state) {

@@ -1,9 +1,12 @@
 #pragma once
+#include <algorithm>
 #include <compare>
 #include <cstddef>
 #include <cstdint>
-#include <map>
-#include <optional>
+#include <initializer_list>
+#include <stdexcept>
+#include <utility>
+#include <vector>
 
 /// One parameter, or a group of evenly spaced ones: the codes code + k x step for
 /// k = 0 ... count (unsigned 32-bit arithmetic). Ordered by code, then count, then step.
@@ -22,7 +25,88 @@ struct ParamSetting {
     bool operator==(const ParamSetting&) const = default;
 };
 
-using SelectedParamMap = std::map<ParamKey, ParamSetting>;
+/// The selected parameters: one setting per key, in key order, with the operations of an
+/// ordered map that the program uses. The entries lie in one sorted vector, so the entry at a
+/// position (its index in key order, which rows carry as item data) is found in constant time.
+/// Appending in key order (emplace_hint or insert_or_assign at end()) takes constant time; any
+/// other insert or an erase moves the entries after it and invalidates iterators. An entry's
+/// key is never to be changed through an iterator.
+class SelectedParamMap {
+public:
+    using key_type = ParamKey;
+    using mapped_type = ParamSetting;
+    using value_type = std::pair<ParamKey, ParamSetting>;
+    using iterator = std::vector<value_type>::iterator;
+    using const_iterator = std::vector<value_type>::const_iterator;
+    using reverse_iterator = std::vector<value_type>::reverse_iterator;
+    using const_reverse_iterator = std::vector<value_type>::const_reverse_iterator;
+    using size_type = std::size_t;
+
+    SelectedParamMap() = default;
+    /// Of equal keys the first is kept, as std::map does.
+    SelectedParamMap(std::initializer_list<value_type> entries);
+
+    iterator begin() { return entries_.begin(); }
+    iterator end() { return entries_.end(); }
+    const_iterator begin() const { return entries_.begin(); }
+    const_iterator end() const { return entries_.end(); }
+    reverse_iterator rbegin() { return entries_.rbegin(); }
+    reverse_iterator rend() { return entries_.rend(); }
+    const_reverse_iterator rbegin() const { return entries_.rbegin(); }
+    const_reverse_iterator rend() const { return entries_.rend(); }
+    size_type size() const { return entries_.size(); }
+    bool empty() const { return entries_.empty(); }
+    void clear() { entries_.clear(); }
+    void reserve(size_type n) { entries_.reserve(n); }
+
+    /// Entry at `position` in key order; end() when `position` is not below size().
+    iterator nth(size_type position) { return begin() + Clamped(position); }
+    const_iterator nth(size_type position) const { return begin() + Clamped(position); }
+    /// Position of the entry at `it` in key order.
+    size_type index_of(const_iterator it) const {
+        return static_cast<size_type>(it - entries_.cbegin());
+    }
+
+    iterator lower_bound(const ParamKey& key);
+    const_iterator lower_bound(const ParamKey& key) const;
+    iterator find(const ParamKey& key);
+    const_iterator find(const ParamKey& key) const;
+    size_type count(const ParamKey& key) const { return find(key) != end() ? 1 : 0; }
+    bool contains(const ParamKey& key) const { return find(key) != end(); }
+    /// Throws std::out_of_range when the map lacks `key`.
+    ParamSetting& at(const ParamKey& key);
+    const ParamSetting& at(const ParamKey& key) const;
+    /// The setting of `key`, a zero setting inserted first when the map lacks it.
+    ParamSetting& operator[](const ParamKey& key);
+
+    /// Inserts unless the map holds `key`; the entry of `key` and whether it was inserted.
+    std::pair<iterator, bool> emplace(const ParamKey& key, const ParamSetting& setting);
+    /// As emplace; constant time when `hint` is where the key belongs.
+    iterator emplace_hint(const_iterator hint, const ParamKey& key, const ParamSetting& setting);
+    iterator emplace_hint(const_iterator hint, const value_type& entry) {
+        return emplace_hint(hint, entry.first, entry.second);
+    }
+    /// Stores `setting` under `key`, replacing one already there.
+    iterator insert_or_assign(const_iterator hint, const ParamKey& key,
+                              const ParamSetting& setting);
+    iterator insert_or_assign(const ParamKey& key, const ParamSetting& setting) {
+        return insert_or_assign(end(), key, setting);
+    }
+
+    iterator erase(const_iterator it) { return entries_.erase(it); }
+    size_type erase(const ParamKey& key);
+
+    bool operator==(const SelectedParamMap&) const = default;
+
+private:
+    std::ptrdiff_t Clamped(size_type position) const {
+        return static_cast<std::ptrdiff_t>(std::min(position, entries_.size()));
+    }
+    /// Where `key` belongs, tried at `hint` first.
+    const_iterator PlaceOf(const_iterator hint, const ParamKey& key) const;
+
+    std::vector<value_type> entries_;
+};
 
 /// Element `k` of `key`: code + k x step.
 constexpr uint32_t ParamKeyElement(const ParamKey& key, uint32_t k) {
@@ -34,13 +118,3 @@ constexpr uint32_t ParamKeyElement(const ParamKey& key, uint32_t k) {
 /// its setting replaced.
 void InsertParamEntry(uint32_t n, uint32_t firstCode, const ParamSetting& setting,
                       SelectedParamMap& map);
-
-/// Entry at zero-based `position` in key order; end() when out of range.
-SelectedParamMap::iterator ParamEntryAt(SelectedParamMap& map, size_t position);
-SelectedParamMap::const_iterator ParamEntryAt(const SelectedParamMap& map, size_t position);
-
-/// Removes the entry at `position`; false (and nothing changed) when out of range.
-bool EraseParamEntryAt(SelectedParamMap& map, size_t position);
-
-/// Position of `key` in key order; nullopt when the map lacks it.
-std::optional<size_t> ParamEntryPosition(const SelectedParamMap& map, const ParamKey& key);

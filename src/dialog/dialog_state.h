@@ -50,10 +50,6 @@ struct DialogState {
     uint32_t DinModeFlag = 0;
     std::array<uint8_t, 10> WritePassword{};
     ::SelectedParamMap SelectedParamMap;
-    /// Keys of the parameter list's rows by item data, as RefreshParamTable last made them: a
-    /// row's entry is found without walking the map. Emptied wherever the map is emptied, so
-    /// that rows still shown over a map being refilled are looked up in the map itself.
-    std::vector<ParamKey> ParamRowKeys;
     uint32_t LastBaseCode = 0;
     /// Setting of the last base entry read from the adapter's parameter pages.
     ParamSetting LastBaseSetting{};

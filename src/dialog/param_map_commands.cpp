@@ -2,8 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
-#include <limits>
-#include <map>
+#include <queue>
 #include <optional>
 #include <string>
 
@@ -21,98 +20,258 @@ constexpr int PlotColumn = 2;
 /// Item data of a row the list does not have.
 constexpr uint32_t NoRow = 0xFFFFFFFFu;
 
-/// Walks `map` in key order and hands `store` (key, setting, single) for what the expansion
-/// stores: the single entries of each considered entry (`considered` null: every entry), the
-/// other entries unchanged. A false from `store` stops the walk; the result is then false.
-template <class Store>
-bool Expand(const SelectedParamMap& map, const ParamPositions* considered, Store store) {
-    size_t position = 0;
-    // The positions are walked beside the map, so that each is looked at once.
+using Entry = SelectedParamMap::value_type;
+
+/// Codes first, first + 1, ... Last that one considered entry yields.
+struct Stretch {
+    uint64_t First = 0;
+    uint64_t Last = 0;
+    size_t Position = 0; ///< the entry's position: of two entries yielding a code, the later wins
+    ParamSetting Setting;
+};
+
+/// Codes Next, Next + Step, ... (Left codes, Step 2 or more) that one considered entry yields.
+struct Progression {
+    uint64_t Next = 0;
+    uint32_t Step = 0;
+    uint32_t Left = 0;
+    size_t Position = 0;
+    ParamSetting Setting;
+};
+
+/// A single entry not considered: its code joins the yields when a considered entry yields it.
+struct LoneSingle {
+    uint32_t Code = 0;
+    size_t Position = 0;
+    ParamSetting Setting;
+};
+
+/// Moves `p` to its first code at or above `code`; false when it has none left.
+bool Advance(Progression& p, uint64_t code) {
+    if (p.Next >= code)
+        return true;
+    const uint64_t skipped = (code - p.Next + p.Step - 1) / p.Step;
+    if (skipped >= p.Left)
+        return false;
+    p.Next += skipped * p.Step;
+    p.Left -= static_cast<uint32_t>(skipped);
+    return true;
+}
+
+/// The codes of `key`'s elements, as stretches and progressions that do not wrap past
+/// 0xFFFFFFFF (the elements of an entry that wraps continue from code 0).
+void AddYields(const ParamKey& key, size_t position, const ParamSetting& setting,
+               std::vector<Stretch>& stretches, std::vector<Progression>& progressions) {
+    const auto add = [&](uint64_t first, uint32_t step, uint64_t n) {
+        if (step <= 1 || n == 1)
+            stretches.push_back({first, first + (step == 0 ? 0 : n - 1), position, setting});
+        else
+            progressions.push_back({first, step, static_cast<uint32_t>(n), position, setting});
+    };
+    if (key.count == 0 || key.step == 0) {
+        add(key.code, 0, 1);
+        return;
+    }
+    const uint64_t beforeWrap =
+        std::min<uint64_t>(key.count, (0xFFFFFFFFull - key.code) / key.step) + 1;
+    add(key.code, key.step, beforeWrap);
+    if (beforeWrap <= key.count)
+        add((key.code + beforeWrap * key.step) & 0xFFFFFFFFull, key.step,
+            key.count + 1 - beforeWrap);
+}
+
+/// The expansion that Divide and Assemble begin with, without building its keys: hands `take`
+/// (first code, number of codes, setting) the codes that the considered entries (`considered`
+/// null: every entry) yield, in ascending order as stretches of consecutive codes, each code
+/// once with the setting of the last entry in key order that yields it; a single entry not
+/// considered whose code is among them counts as one more entry yielding it. The other
+/// entries go to `kept`, in key order. A false from `take` stops the walk; the result is then
+/// false. Time and memory grow with the entries and the stretches handed on, not with the
+/// codes of a group.
+template <class Take>
+bool WalkYields(const SelectedParamMap& map, const ParamPositions* considered,
+                std::vector<Entry>& kept, Take take) {
+    std::vector<Stretch> stretches;
+    std::vector<Progression> progressions;
+    std::vector<LoneSingle> singles;
+    kept.clear();
     auto next = considered != nullptr ? considered->begin() : ParamPositions::const_iterator();
-    for (const auto& [key, setting] : map) {
+    for (size_t position = 0; position < map.size(); ++position) {
+        const auto& [key, setting] = *map.nth(position);
         bool expand = considered == nullptr;
         if (!expand) {
             while (next != considered->end() && *next < position)
                 ++next;
             expand = next != considered->end() && *next == position;
         }
-        if (expand) {
-            for (uint32_t k = 0; k <= key.count; ++k) {
-                if (!store(ParamKey{ParamKeyElement(key, k), 0, 0}, setting, true))
-                    return false;
-            }
-        } else if (!store(key, setting, false)) {
-            return false;
-        }
-        ++position;
+        if (expand)
+            AddYields(key, position, setting, stretches, progressions);
+        else if (key == ParamKey{key.code, 0, 0})
+            singles.push_back({key.code, position, setting});
+        else
+            kept.emplace_back(key, setting);
     }
+    std::sort(stretches.begin(), stretches.end(),
+              [](const Stretch& a, const Stretch& b) { return a.First < b.First; });
+    const auto earlier = [](const Stretch* a, const Stretch* b) { return a->Position < b->Position; };
+    std::priority_queue<const Stretch*, std::vector<const Stretch*>, decltype(earlier)> open(
+        earlier);
+    const auto later = [](const Progression& a, const Progression& b) { return a.Next > b.Next; };
+    std::priority_queue<Progression, std::vector<Progression>, decltype(later)> points(
+        later, std::move(progressions));
+
+    constexpr uint64_t PastLastCode = uint64_t{1} << 32;
+    size_t nextStretch = 0;
+    size_t nextSingle = 0;
+    uint64_t code = 0;
+    for (;;) {
+        while (nextSingle < singles.size() && singles[nextSingle].Code < code) {
+            const LoneSingle& single = singles[nextSingle++];
+            kept.emplace_back(ParamKey{single.Code, 0, 0}, single.Setting);
+        }
+        while (nextStretch < stretches.size() && stretches[nextStretch].First <= code)
+            open.push(&stretches[nextStretch++]);
+        while (!open.empty() && open.top()->Last < code)
+            open.pop();
+        const Stretch* cover = open.empty() ? nullptr : open.top();
+        // Codes of an entry earlier than the covering stretch's never decide a setting there.
+        while (cover != nullptr && !points.empty() && points.top().Next <= cover->Last &&
+               points.top().Position < cover->Position) {
+            Progression p = points.top();
+            points.pop();
+            if (Advance(p, cover->Last + 1))
+                points.push(p);
+        }
+        bool yielded = cover != nullptr;
+        bool fromCover = yielded;
+        size_t winner = yielded ? cover->Position : 0;
+        ParamSetting setting = yielded ? cover->Setting : ParamSetting{};
+        while (!points.empty() && points.top().Next == code) {
+            Progression p = points.top();
+            points.pop();
+            if (!yielded || p.Position > winner) {
+                winner = p.Position;
+                setting = p.Setting;
+                fromCover = false;
+            }
+            yielded = true;
+            if (Advance(p, code + 1))
+                points.push(p);
+        }
+        if (!yielded) {
+            uint64_t to = PastLastCode;
+            if (nextStretch < stretches.size())
+                to = std::min(to, stretches[nextStretch].First);
+            if (!points.empty())
+                to = std::min(to, points.top().Next);
+            if (to == PastLastCode)
+                break;
+            code = to;
+            continue;
+        }
+        if (nextSingle < singles.size() && singles[nextSingle].Code == code) {
+            const LoneSingle& single = singles[nextSingle++];
+            if (single.Position > winner) {
+                setting = single.Setting;
+                fromCover = false;
+            }
+        }
+        // Up to the next code where another entry may decide, the covering stretch does.
+        uint64_t end = code + 1;
+        if (fromCover) {
+            end = cover->Last + 1;
+            if (nextStretch < stretches.size())
+                end = std::min(end, stretches[nextStretch].First);
+            if (!points.empty())
+                end = std::min(end, points.top().Next);
+            if (nextSingle < singles.size())
+                end = std::min<uint64_t>(end, singles[nextSingle].Code);
+        }
+        if (!take(code, end - code, setting))
+            return false;
+        code = end;
+    }
+    for (; nextSingle < singles.size(); ++nextSingle)
+        kept.emplace_back(ParamKey{singles[nextSingle].Code, 0, 0}, singles[nextSingle].Setting);
+    std::sort(kept.begin(), kept.end(),
+              [](const Entry& a, const Entry& b) { return a.first < b.first; });
     return true;
 }
 
-/// One key of an expansion, with the setting it takes.
-struct Expanded {
-    ParamKey Key;
-    ParamSetting Setting;
-    bool Single = false; ///< a considered entry yielded the key
+/// `made` and `kept`, both in key order, as one map; of equal keys the one in `made` stays.
+SelectedParamMap Combined(const std::vector<Entry>& made, const std::vector<Entry>& kept) {
+    SelectedParamMap map;
+    map.reserve(made.size() + kept.size());
+    auto k = kept.begin();
+    for (const Entry& entry : made) {
+        for (; k != kept.end() && k->first < entry.first; ++k)
+            map.emplace_hint(map.end(), *k);
+        if (k != kept.end() && k->first == entry.first)
+            ++k;
+        map.emplace_hint(map.end(), entry);
+    }
+    for (; k != kept.end(); ++k)
+        map.emplace_hint(map.end(), *k);
+    return map;
+}
+
+/// Joins codes handed on in ascending order into runs of consecutive codes (code + 1) of one
+/// setting, each of at most MaxEntryElements codes, stored as InsertParamEntry keys them.
+class RunJoiner {
+public:
+    explicit RunJoiner(size_t limit) : limit_(limit) {}
+
+    /// Takes codes first ... first + n - 1; false once more than the limit's runs are made.
+    bool Take(uint64_t first, uint64_t n, const ParamSetting& setting) {
+        while (n > 0) {
+            if (!open_ || setting != setting_ || first != first_ + taken_ ||
+                taken_ == MaxEntryElements) {
+                if (!Close())
+                    return false;
+                open_ = true;
+                first_ = first;
+                taken_ = 0;
+                setting_ = setting;
+            }
+            const uint64_t more = std::min<uint64_t>(n, MaxEntryElements - taken_);
+            taken_ += more;
+            first += more;
+            n -= more;
+        }
+        return true;
+    }
+    /// Stores the open run; false when the runs are then more than the limit.
+    bool Close() {
+        if (open_) {
+            const auto code = static_cast<uint32_t>(first_);
+            Runs.emplace_back(taken_ > 1 ? ParamKey{code, static_cast<uint16_t>(taken_ - 1), 1}
+                                         : ParamKey{code, 0, 0},
+                              setting_);
+            Joined = Joined || taken_ > 1;
+            open_ = false;
+        }
+        return Runs.size() <= limit_;
+    }
+
+    std::vector<Entry> Runs;
+    /// A run took more than one code.
+    bool Joined = false;
+
+private:
+    size_t limit_;
+    bool open_ = false;
+    uint64_t first_ = 0;
+    uint64_t taken_ = 0;
+    ParamSetting setting_;
 };
 
-/// Brings `expanded` into key order, each key once: a key yielded again takes the later
-/// setting and is a single when either yield was.
-void SortExpanded(std::vector<Expanded>& expanded) {
-    std::stable_sort(expanded.begin(), expanded.end(),
-                     [](const Expanded& a, const Expanded& b) { return a.Key < b.Key; });
-    size_t kept = 0;
-    for (size_t i = 0; i < expanded.size(); ++i) {
-        if (kept > 0 && expanded[kept - 1].Key == expanded[i].Key) {
-            expanded[kept - 1].Setting = expanded[i].Setting;
-            expanded[kept - 1].Single = expanded[kept - 1].Single || expanded[i].Single;
-        } else {
-            expanded[kept++] = expanded[i];
-        }
-    }
-    expanded.resize(kept);
-}
-
-/// What Expand stores, in key order and each key once, into `expanded`. False when that is
-/// more than `limit` keys; the walk then stops early, so an oversized expansion is never built.
-bool ExpandInOrder(const SelectedParamMap& map, const ParamPositions* considered, size_t limit,
-                   std::vector<Expanded>& expanded) {
-    // The keys come mostly in key order, so they are gathered in a vector and only sorted when
-    // one came early; past the limit, repeated keys are folded (each time the vector doubled)
-    // before the count decides.
-    expanded.clear();
-    expanded.reserve(std::min(map.size(), limit));
-    bool ordered = true;
-    size_t foldedSize = 0;
-    const bool fits =
-        Expand(map, considered, [&](const ParamKey& key, const ParamSetting& setting, bool single) {
-            if (!expanded.empty() && !(expanded.back().Key < key))
-                ordered = false;
-            expanded.push_back({key, setting, single});
-            if (expanded.size() <= limit)
-                return true;
-            if (!ordered && expanded.size() > 2 * foldedSize) {
-                SortExpanded(expanded);
-                ordered = true;
-                foldedSize = expanded.size();
-            }
-            return expanded.size() <= limit || !ordered;
-        });
-    if (!ordered)
-        SortExpanded(expanded);
-    return fits && expanded.size() <= limit;
-}
-
 /// Key of the entry shown by the row with item data `position`; nullopt when the map has no
-/// entry there. The keys the rows were made from serve while the map has as many entries as
-/// they (it changes only together with the rows), else the map is walked.
+/// entry there.
 std::optional<ParamKey> RowKey(const DialogState& state, size_t position) {
     const SelectedParamMap& map = state.SelectedParamMap;
     if (position >= map.size())
         return std::nullopt;
-    if (state.ParamRowKeys.size() == map.size())
-        return state.ParamRowKeys[position];
-    return ParamEntryAt(map, position)->first;
+    return map.nth(position)->first;
 }
 
 /// Keys of the entries whose rows are selected, in key order. The menu and the prompts after
@@ -133,38 +292,20 @@ std::vector<ParamKey> SelectedKeys(const DialogState& state) {
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     std::vector<ParamKey> keys;
     keys.reserve(positions.size());
-    if (state.ParamRowKeys.size() == state.SelectedParamMap.size()) {
-        for (uint32_t position : positions) {
-            if (const std::optional<ParamKey> key = RowKey(state, position))
-                keys.push_back(*key);
-        }
-        return keys;
-    }
-    const SelectedParamMap& map = state.SelectedParamMap;
-    auto wanted = positions.begin();
-    size_t position = 0;
-    for (auto entry = map.begin(); entry != map.end() && wanted != positions.end();
-         ++entry, ++position) {
-        if (*wanted == position) {
-            keys.push_back(entry->first);
-            ++wanted;
-        }
+    for (uint32_t position : positions) {
+        if (const std::optional<ParamKey> key = RowKey(state, position))
+            keys.push_back(*key);
     }
     return keys;
 }
 
-/// Positions, in the map as it is now, of those keys (in key order) it still holds.
+/// Positions, in the map as it is now, of those keys it still holds.
 ParamPositions PositionsOf(const SelectedParamMap& map, const std::vector<ParamKey>& keys) {
     ParamPositions positions;
-    auto key = keys.begin();
-    size_t position = 0;
-    for (auto entry = map.begin(); entry != map.end() && key != keys.end(); ++entry, ++position) {
-        while (key != keys.end() && *key < entry->first)
-            ++key;
-        if (key != keys.end() && *key == entry->first) {
-            positions.insert(positions.end(), position);
-            ++key;
-        }
+    for (const ParamKey& key : keys) {
+        const auto entry = map.find(key);
+        if (entry != map.end())
+            positions.insert(positions.end(), map.index_of(entry));
     }
     return positions;
 }
@@ -224,18 +365,16 @@ std::vector<ParamKey> KeysOfPick(const std::vector<uint32_t>& codes) {
 }
 
 void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions) {
-    // Positions count the entries as they were before any erase: the walk counts an erased
-    // entry too, so one walk in ascending order reaches each target.
-    auto entry = map.begin();
-    size_t position = 0;
-    for (size_t target : positions) {
-        for (; entry != map.end() && position < target; ++position)
-            ++entry;
-        if (entry == map.end())
-            break;
-        entry = map.erase(entry);
-        ++position;
+    SelectedParamMap kept;
+    kept.reserve(map.size());
+    auto erased = positions.begin();
+    for (size_t position = 0; position < map.size(); ++position) {
+        if (erased != positions.end() && *erased == position)
+            ++erased;
+        else
+            kept.emplace_hint(kept.end(), *map.nth(position));
     }
+    map = std::move(kept);
 }
 
 bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, bool* tooMany) {
@@ -243,59 +382,54 @@ bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, b
         *tooMany = false;
     const ParamPositions* considered = selected.empty() ? nullptr : &selected;
     if (selected.size() == 1) {
-        const auto entry = ParamEntryAt(map, *selected.begin());
+        const auto entry = map.nth(*selected.begin());
         if (entry == map.end() || entry->first.count == 0)
             considered = nullptr;
     }
     const size_t before = map.size();
     const size_t limit = std::max(MaxDividedEntries, before);
-    std::vector<Expanded> expanded;
-    if (!ExpandInOrder(map, considered, limit, expanded)) {
+    std::vector<Entry> singles;
+    std::vector<Entry> kept;
+    const bool fits = WalkYields(map, considered, kept,
+                                 [&](uint64_t first, uint64_t n, const ParamSetting& setting) {
+                                     if (n > limit - std::min(limit, singles.size()))
+                                         return false;
+                                     for (uint64_t code = first; code < first + n; ++code)
+                                         singles.emplace_back(
+                                             ParamKey{static_cast<uint32_t>(code), 0, 0}, setting);
+                                     return true;
+                                 });
+    if (!fits || singles.size() + kept.size() > limit) {
         if (tooMany != nullptr)
             *tooMany = true;
         return false;
     }
-    SelectedParamMap divided;
-    for (const Expanded& entry : expanded)
-        divided.emplace_hint(divided.end(), entry.Key, entry.Setting);
-    map = std::move(divided);
+    map = Combined(singles, kept);
     return map.size() != before;
 }
 
-bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
-    std::vector<Expanded> expanded;
-    ExpandInOrder(map, selected.size() <= 1 ? nullptr : &selected,
-                  std::numeric_limits<size_t>::max(), expanded);
-    struct Run {
-        uint32_t First = 0;
-        uint32_t Taken = 0;
-        ParamSetting Setting;
-    };
-    // An open run is kept as such (not marked by a first code of 0), so code 0 joins like any.
-    std::optional<Run> run;
+bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected, bool* tooMany) {
+    if (tooMany != nullptr)
+        *tooMany = false;
+    const size_t limit = std::max(MaxDividedEntries, map.size());
+    RunJoiner joiner(limit);
+    std::vector<Entry> kept;
+    const bool fits =
+        WalkYields(map, selected.size() <= 1 ? nullptr : &selected, kept,
+                   [&](uint64_t first, uint64_t n, const ParamSetting& setting) {
+                       return joiner.Take(first, n, setting);
+                   }) &&
+        joiner.Close();
     SelectedParamMap joined;
-    for (const Expanded& entry : expanded) {
-        const ParamKey& key = entry.Key;
-        const ParamSetting& setting = entry.Setting;
-        if (!entry.Single) {
-            joined.insert_or_assign(joined.end(), key, setting);
-            continue;
-        }
-        // A run stops at what one entry's 16-bit count can hold.
-        if (run && run->Taken < MaxEntryElements && key.code == run->First + run->Taken &&
-            setting == run->Setting) {
-            ++run->Taken;
-            continue;
-        }
-        if (run)
-            InsertParamEntry(run->Taken, run->First, run->Setting, joined);
-        run = Run{key.code, 1, setting};
+    if (fits)
+        joined = Combined(joiner.Runs, kept);
+    if (!fits || joined.size() > limit) {
+        if (tooMany != nullptr)
+            *tooMany = true;
+        return false;
     }
-    if (run)
-        InsertParamEntry(run->Taken, run->First, run->Setting, joined);
-    const bool merged = joined.size() != expanded.size();
     map = std::move(joined);
-    return merged;
+    return joiner.Joined;
 }
 
 int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
@@ -329,12 +463,14 @@ int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
         RefreshParamTable(state, 0);
         break;
     }
-    case param_menu::Assemble:
+    case param_menu::Assemble: {
+        bool tooMany = false;
         if (!AssembleParamEntries(state.SelectedParamMap,
-                                  PositionsOf(state.SelectedParamMap, keys)))
-            prompts.MessageBoxId(ids::NothingToAssemble);
+                                  PositionsOf(state.SelectedParamMap, keys), &tooMany))
+            prompts.MessageBoxId(tooMany ? ids::TooManyParams : ids::NothingToAssemble);
         RefreshParamTable(state, 0);
         break;
+    }
     default:
         break;
     }

@@ -50,9 +50,13 @@ bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected,
 
 /// Splits the considered entries into singles (every entry when at most one row is selected),
 /// then joins runs of consecutive codes (code + 1 on the whole 32-bit value) with equal rate
-/// and plot flag into groups of step 1; entries not considered are carried over unchanged.
-/// Returns false when no singles were joined ("No elements to assemble").
-bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected);
+/// and plot flag into groups of step 1 of at most MaxEntryElements codes; entries not
+/// considered are carried over unchanged. The singles are never built one by one: time and
+/// memory follow the entries and the result. Returns false when no singles were joined ("No
+/// elements to assemble"). A result of more than MaxDividedEntries entries, and more than
+/// the map has, is refused: false, the map unchanged and `*tooMany` set (string 155).
+bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected,
+                          bool* tooMany = nullptr);
 
 /// Right click in the parameter list (both arguments unused): with a telemetry type chosen,
 /// offers Add, Assemble, Divide and, with rows selected, Delete, and carries out the choice.

@@ -15,9 +15,6 @@ void RefreshParamTable(DialogState& state, uint32_t codeToSelect) {
     // Every row is made in the same two buffers, so a row costs no allocation.
     std::u16string row;
     std::u16string scratch;
-    std::vector<ParamKey>& rowKeys = state.ParamRowKeys;
-    rowKeys.clear();
-    rowKeys.reserve(state.SelectedParamMap.size());
     for (const auto& [key, setting] : state.SelectedParamMap) {
         if (key.code == codeToSelect) {
             found = true;
@@ -26,7 +23,6 @@ void RefreshParamTable(DialogState& state, uint32_t codeToSelect) {
         FormatParamRow(row, scratch, state.CurrentDescriptor, state.DeviceParamLayout, key, setting,
                        hz);
         list.AddRow(row, position);
-        rowKeys.push_back(key);
         ++position;
     }
     list.RebuildItems();

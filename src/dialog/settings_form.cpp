@@ -86,7 +86,6 @@ void ResetSettingsForm(DialogState& state) {
     controls.ShowWindow(ctl::AssignVinButton, false);
     controls.ShowWindow(ctl::GnssGroup, false);
     state.SelectedParamMap.clear();
-    state.ParamRowKeys.clear();
     state.LastBaseCode = 0;
 }
 

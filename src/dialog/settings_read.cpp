@@ -163,7 +163,6 @@ void ReadSettingsPage0(DialogState& state, std::span<const uint8_t> bytes) {
     ShowFlags(state, page.Flags);
 
     state.SelectedParamMap.clear();
-    state.ParamRowKeys.clear();
     state.LastBaseCode = 0;
     if (state.AnnouncedParamCount != 0) {
         RequestEntryPage(state, 1);

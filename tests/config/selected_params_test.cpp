@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <iterator>
+#include <map>
+#include <stdexcept>
+
 #include "config/selected_params.h"
 
 TEST(SelectedParams, KeyOrder) {
@@ -41,20 +46,66 @@ TEST(SelectedParams, InsertParamEntry) {
     EXPECT_EQ(ParamKeyElement({c, 2, 0x100}, 2), c + 0x200);
 }
 
-TEST(SelectedParams, Positions) {
+// The map against std::map under the same mixed edits: same entries in the same order, and
+// the entry at each position is the one std::map reaches by walking.
+TEST(SelectedParams, BehavesAsAnOrderedMapAndFindsPositions) {
     SelectedParamMap map;
-    for (uint32_t code : {30u, 10u, 20u})
-        map[{code, 0, 0}] = {static_cast<uint16_t>(code), 0};
-
-    EXPECT_EQ(ParamEntryAt(map, 0)->first.code, 10u);
-    EXPECT_EQ(ParamEntryAt(map, 2)->first.code, 30u);
-    EXPECT_EQ(ParamEntryAt(map, 3), map.end());
-    EXPECT_EQ(ParamEntryPosition(map, {20, 0, 0}), 1u);
-    EXPECT_FALSE(ParamEntryPosition(map, {20, 1, 1}));
-
-    EXPECT_FALSE(EraseParamEntryAt(map, 3));
-    EXPECT_EQ(map.size(), 3u);
-    EXPECT_TRUE(EraseParamEntryAt(map, 1));
-    EXPECT_FALSE(map.count({20, 0, 0}));
-    EXPECT_EQ(ParamEntryAt(std::as_const(map), 1)->first.code, 30u);
+    std::map<ParamKey, ParamSetting> reference;
+    uint32_t seed = 12345;
+    const auto next = [&seed](uint32_t n) {
+        seed = seed * 1103515245u + 12345u;
+        return (seed >> 16) % n;
+    };
+    for (int op = 0; op < 3000; ++op) {
+        const ParamKey key{next(40), static_cast<uint16_t>(next(3)), static_cast<uint16_t>(next(2))};
+        const ParamSetting setting{static_cast<uint16_t>(op), static_cast<uint16_t>(op % 2)};
+        switch (next(6)) {
+        case 0:
+            map[key] = setting;
+            reference[key] = setting;
+            break;
+        case 1:
+            EXPECT_EQ(map.emplace(key, setting).second, reference.emplace(key, setting).second);
+            break;
+        case 2: { // a hint that is right, wrong or at the end
+            const size_t hint = next(static_cast<uint32_t>(map.size() + 1));
+            map.insert_or_assign(map.nth(hint), key, setting);
+            reference.insert_or_assign(key, setting);
+            break;
+        }
+        case 3:
+            map.emplace_hint(map.end(), key, setting);
+            reference.emplace_hint(reference.end(), key, setting);
+            break;
+        case 4:
+            EXPECT_EQ(map.erase(key), reference.erase(key));
+            break;
+        default:
+            if (!map.empty()) {
+                const size_t position = next(static_cast<uint32_t>(map.size()));
+                reference.erase(std::next(reference.begin(), static_cast<std::ptrdiff_t>(position)));
+                map.erase(map.nth(position));
+            }
+        }
+        ASSERT_TRUE(std::equal(map.begin(), map.end(), reference.begin(), reference.end(),
+                               [](const auto& a, const auto& b) {
+                                   return a.first == b.first && a.second == b.second;
+                               }))
+            << "after edit " << op;
+        EXPECT_EQ(map.find(key) != map.end(), reference.count(key) == 1);
+    }
+    ASSERT_FALSE(map.empty());
+    size_t position = 0;
+    for (const auto& [key, setting] : reference) {
+        EXPECT_EQ(map.nth(position)->first, key);
+        EXPECT_EQ(map.index_of(map.find(key)), position);
+        EXPECT_EQ(map.lower_bound(key), map.nth(position));
+        ++position;
+    }
+    EXPECT_EQ(map.nth(map.size()), map.end());
+    EXPECT_EQ(map.nth(map.size() + 5), map.end());
+    EXPECT_THROW(map.at({99, 0, 0}), std::out_of_range);
+    // As std::map, a list of entries keeps the first of equal keys.
+    EXPECT_EQ((SelectedParamMap{{{5, 0, 0}, {1, 0}}, {{2, 0, 0}, {2, 0}}, {{5, 0, 0}, {3, 0}}}),
+              (SelectedParamMap{{{2, 0, 0}, {2, 0}}, {{5, 0, 0}, {1, 0}}}));
 }
