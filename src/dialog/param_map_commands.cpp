@@ -265,15 +265,6 @@ private:
     ParamSetting setting_;
 };
 
-/// Key of the entry shown by the row with item data `position`; nullopt when the map has no
-/// entry there.
-std::optional<ParamKey> RowKey(const DialogState& state, size_t position) {
-    const SelectedParamMap& map = state.SelectedParamMap;
-    if (position >= map.size())
-        return std::nullopt;
-    return map.nth(position)->first;
-}
-
 /// Keys of the entries whose rows are selected, in key order. The menu and the prompts after
 /// it run nested event loops in which the map may be replaced, so a command keeps keys, not
 /// positions.
@@ -292,9 +283,10 @@ std::vector<ParamKey> SelectedKeys(const DialogState& state) {
     positions.erase(std::unique(positions.begin(), positions.end()), positions.end());
     std::vector<ParamKey> keys;
     keys.reserve(positions.size());
+    const SelectedParamMap& map = state.SelectedParamMap;
     for (uint32_t position : positions) {
-        if (const std::optional<ParamKey> key = RowKey(state, position))
-            keys.push_back(*key);
+        if (position < map.size())
+            keys.push_back(map.nth(position)->first);
     }
     return keys;
 }
@@ -483,10 +475,7 @@ int OnParamCellDblClick(DialogState& state, int column, int row) {
     const uint32_t data = state.ParamList->ItemDataOfRow(row);
     if (static_cast<int32_t>(data) < 0)
         return 0;
-    const std::optional<ParamKey> rowKey = RowKey(state, data);
-    if (!rowKey)
-        return 0;
-    const auto entry = state.SelectedParamMap.find(*rowKey);
+    const auto entry = state.SelectedParamMap.nth(data);
     if (entry == state.SelectedParamMap.end())
         return 0;
     const ParamKey key = entry->first;
