@@ -1,8 +1,7 @@
 // libFuzzer entry: page replies of arbitrary bytes received in any order (page 0, then entry
 // pages, any index, any length), with "Get settings" between them and steps run inside the
-// message box an entry page may open, as the box's event loop would run them. Every reply comes
-// through the rig's one receive buffer, so a reply received inside a box overwrites the bytes of
-// the one whose page is being read.
+// message box an entry page may open, as the box's event loop would run them, so replies arrive
+// while the page that opened the box is still being read.
 //
 // Checked after every step: a reading ends with ConfigRead = 1 only when every entry page that
 // its page 0 announces came in after this reading asked for it, and then the image is page 0

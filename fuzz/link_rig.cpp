@@ -53,8 +53,7 @@ std::vector<std::u16string> LinkRig::NewBoxes() {
 
 void LinkRig::Deliver(std::span<const uint8_t> datagram, const std::string& address,
                       uint16_t port) {
-    receiveBuffer_.assign(datagram.begin(), datagram.end());
-    OnReceive(F.State, receiveBuffer_, address, port);
+    OnReceive(F.State, std::vector<uint8_t>(datagram.begin(), datagram.end()), address, port);
 }
 
 std::vector<uint8_t> RigSettingsImage(uint32_t entries) {

@@ -34,14 +34,11 @@ struct LinkRig {
     /// Texts of the boxes shown since the last call.
     std::vector<std::u16string> NewBoxes();
 
-    /// Hands `datagram` to the reply handler as a socket with one receive buffer would: it is
-    /// read into the rig's one buffer and handed on from there, and the next delivery, also
-    /// one from inside a box the handler opened, overwrites that buffer. A handler that kept
-    /// decoding from the buffer it was given would then read another datagram's bytes.
+    /// Hands `datagram` to the reply handler as the link socket does: as bytes of its own,
+    /// moved to the handler, also when the delivery comes from inside a box the handler opened.
     void Deliver(std::span<const uint8_t> datagram, const std::string& address, uint16_t port);
 
 private:
-    std::vector<uint8_t> receiveBuffer_;
     std::map<int32_t, InstrumentTypeEntry> catalogue_;
     size_t boxesSeen_ = 0;
 };
