@@ -12,7 +12,7 @@ uint32_t ParamCodeFrameSize(uint32_t code) {
         switch (group(code)) {
         case Kind15Group10Bytes: return 10;
         case Kind15Group66Bytes: return 66;
-        case Kind15GroupCounted: return 2 + 2 * ((code >> 8) & 0xFF);
+        case Kind15GroupCounted: return 2 + 2 * ((code >> Kind15CountShift) & Kind15CountMask);
         default: return 6;
         }
     default:
@@ -37,8 +37,8 @@ namespace {
 uint32_t BuildCode(uint32_t classBits, bool packed, uint32_t ch, uint32_t f, uint32_t a,
                    uint32_t b) {
     if (f == 3)
-        return ((ch | (GroupL << 4)) << LChannelShift) | (b + LBandsPerAver * a);
-    return ((ch | (classBits << 8)) << ChannelShift) | ((f + 1) << FamilyShift) |
+        return (GroupL << GroupShift) | (ch << LChannelShift) | (b + LBandsPerAver * a);
+    return (classBits << ClassShift) | (ch << ChannelShift) | ((f + 1) << FamilyShift) |
            (a << (packed ? PackedAverShift : AverShift)) | b;
 }
 

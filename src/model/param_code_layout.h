@@ -50,7 +50,9 @@ inline constexpr uint32_t FreqMarkerD = 0xFFD;
 inline constexpr uint32_t Kind15 = 15;
 inline constexpr uint32_t Kind15Group10Bytes = 0x003;
 inline constexpr uint32_t Kind15Group66Bytes = 0x005;
-inline constexpr uint32_t Kind15GroupCounted = 0x02F; ///< 2 + 2 x bits 8-15
+inline constexpr uint32_t Kind15GroupCounted = 0x02F; ///< 2 + 2 x the count field
+inline constexpr int Kind15CountShift = 8;             ///< counted group: count in bits 8-15
+inline constexpr uint32_t Kind15CountMask = 0xFFu;
 
 // Codes with fixed roles in the settings image and in saving.
 inline constexpr uint32_t DeviceTypeCode = 0x201C0000u;
