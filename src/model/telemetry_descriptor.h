@@ -39,8 +39,9 @@ struct TelemetryDescriptor {
     bool operator==(const TelemetryDescriptor&) const = default;
 };
 
-/// Channel names of one device type in the interface language. Only its presence in
-/// DeviceTypeChannelNameMap matters: it makes the load succeed.
+/// Channel names of one device type in the interface language. The loader keeps them in
+/// DeviceTypeChannelNameMap; nothing of the program reads them back (a load succeeds when a
+/// block of the interface language was read, whatever the map then holds).
 struct DeviceTypeChannelNames {
     std::u16string TypeName;
     std::array<std::u16string, 4> AuxNames;
