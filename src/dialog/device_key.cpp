@@ -9,6 +9,7 @@
 #include "dialog/file_browse.h"
 #include "dialog/write_preconditions.h"
 #include "dialog/write_pump.h"
+#include "model/file_input.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 #include "protocol/protocol.h"
@@ -145,7 +146,7 @@ void OnWriteDeviceKey(DialogState& state) {
     if (!BrowseKeyFile(state, path))
         return;
 
-    std::ifstream file(NativePath(path));
+    std::ifstream file = OpenRegularFile(NativePath(path));
     if (!file) {
         state.Prompts->MessageBoxId(ids::CantOpenFile);
         return;

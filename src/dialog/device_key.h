@@ -35,7 +35,8 @@ std::optional<DeviceKeyBlock> ParseDeviceKeyFile(std::istream& in);
 bool BrowseKeyFile(DialogState& state, std::u16string& path);
 
 /// Button 1023: asks whether to abandon an unfinished write and the write password, lets the
-/// user choose a key file (string 129 when it cannot be opened, 144 when its content is wrong,
-/// also with no adapter chosen), stops silently with no adapter chosen, then replaces the
-/// queued jobs by the key job (erase word 0x0601, pages 0x600 to 0x602) and sends the probe.
+/// user choose a key file (string 129 when it is no regular file or cannot be opened, 144 when
+/// its content is wrong, also with no adapter chosen), stops silently with no adapter chosen, then
+/// replaces the queued jobs by the key job (erase word 0x0601, pages 0x600 to 0x602) and sends the
+/// probe.
 void OnWriteDeviceKey(DialogState& state);

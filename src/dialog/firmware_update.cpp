@@ -7,6 +7,7 @@
 #include "dialog/file_browse.h"
 #include "dialog/write_preconditions.h"
 #include "dialog/write_pump.h"
+#include "model/file_input.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 
@@ -45,7 +46,7 @@ void OnUpdateFirmware(DialogState& state) {
     if (!BrowseFirmwareFile(state, path))
         return;
 
-    std::ifstream file(NativePath(path), std::ios::binary);
+    std::ifstream file = OpenRegularFile(NativePath(path), std::ios::binary);
     if (!file) {
         state.Prompts->MessageBoxId(ids::CantOpenFile);
         return;

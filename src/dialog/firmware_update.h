@@ -27,7 +27,7 @@ bool BrowseFirmwareFile(DialogState& state, std::u16string& path);
 WriteJob FirmwareWriteJob(std::vector<uint8_t> image);
 
 /// Button 1021: asks whether to abandon an unfinished write, lets the user choose a file of 256
-/// to 0x70000 bytes (string 129 when it cannot be opened or read whole, 130 for another
-/// length), stops silently with no adapter chosen, asks the write password, then replaces the
-/// queued jobs by the firmware job and sends the probe that starts it.
+/// to 0x70000 bytes (string 129 when it is no regular file or cannot be opened or read whole,
+/// 130 for another length), stops silently with no adapter chosen, asks the write password,
+/// then replaces the queued jobs by the firmware job and sends the probe that starts it.
 void OnUpdateFirmware(DialogState& state);

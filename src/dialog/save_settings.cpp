@@ -20,6 +20,7 @@
 #include "protocol/protocol.h"
 #include "protocol/request_codes.h"
 #include "protocol/write_job.h"
+#include "text/ansi_text.h"
 #include "text/wide_text.h"
 
 namespace {
@@ -92,6 +93,9 @@ int EncodeServerText(const std::u16string& text, uint16_t firmwareVersion,
     if (text.find(u'.') == std::u16string::npos)
         return ids::WrongServerAddress;
     if (firmwareVersion >= FirmwareNewForms) {
+        // A character the code page lacks would be written as '?', naming another host.
+        if (!IsAnsiText(text))
+            return ids::WrongServerCharacter;
         field = EncodeServerHostName(text);
         return Passed;
     }

@@ -11,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/file_input.h"
 #include "model/tele_desc_format.h"
 
 using namespace tele_desc_format;
@@ -327,14 +328,12 @@ private:
 
 /// The whole file in one read; nothing for a missing or unreadable file or a non-file.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const fs::path& path) {
-    std::error_code ec;
-    if (!fs::is_regular_file(path, ec))
+    std::ifstream in = OpenRegularFile(path, std::ios::binary);
+    if (!in)
         return std::nullopt;
+    std::error_code ec;
     uintmax_t size = fs::file_size(path, ec);
     if (ec)
-        return std::nullopt;
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
         return std::nullopt;
     try {
         std::vector<uint8_t> data(static_cast<size_t>(size));

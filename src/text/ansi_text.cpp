@@ -1,7 +1,9 @@
 #include "text/ansi_text.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <optional>
 
 namespace {
 // Windows-1251 bytes 0x80-0xBF; 0xC0-0xFF are U+0410-U+044F in order. Byte 0x98 has no
@@ -20,7 +22,8 @@ constexpr std::array<char16_t, 64> HighTable = {
 constexpr char16_t CyrillicFirst = 0x0410; // byte 0xC0
 constexpr char16_t CyrillicLast = 0x044F;  // byte 0xFF
 
-char EncodeUnit(char16_t u) {
+/// The byte of `u`; nothing when the code page lacks it, as it lacks every surrogate.
+std::optional<char> EncodeUnit(char16_t u) {
     if (u < 0x80)
         return static_cast<char>(u);
     if (u >= CyrillicFirst && u <= CyrillicLast)
@@ -28,7 +31,7 @@ char EncodeUnit(char16_t u) {
     for (size_t i = 0; i < HighTable.size(); ++i)
         if (HighTable[i] == u)
             return static_cast<char>(0x80 + i);
-    return '?';
+    return std::nullopt;
 }
 
 bool IsHighSurrogate(char16_t u) {
@@ -48,9 +51,14 @@ std::string WideToAnsi(std::u16string_view text) {
             ++i;
             continue;
         }
-        out.push_back(EncodeUnit(text[i]));
+        out.push_back(EncodeUnit(text[i]).value_or('?'));
     }
     return out;
+}
+
+bool IsAnsiText(std::u16string_view text) {
+    return std::all_of(text.begin(), text.end(),
+                       [](char16_t u) { return EncodeUnit(u).has_value(); });
 }
 
 std::u16string AnsiToWide(std::string_view bytes) {

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <map>
@@ -8,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "dialog/device_key.h"
-#include "dialog/write_preconditions.h"
 #include "dialog/device_key.h"
 #include "dialog/write_preconditions.h"
 #include "platform/string_ids.h"
@@ -193,6 +192,18 @@ TEST_F(DeviceKeyWriteTest, QueuesTheKeyBlockAtPage0x600) {
     EXPECT_EQ(f.State.WritePassword, (WritePasswordBytes{'p', 'w'}));
 }
 
+TEST_F(DeviceKeyWriteTest, NamedPipeIsRefusedWithoutWaitingForAWriter) {
+    const auto pipe = folder.Fifo("key.dat");
+    f.Prompts.EditTextAnswers.push_back(u"pw");
+    f.Prompts.OpenFileAnswers.push_back(pipe.u16string());
+
+    ASSERT_TRUE(ReturnsWithin(std::chrono::seconds(5), pipe, [&] { OnWriteDeviceKey(f.State); }));
+
+    EXPECT_EQ(f.Prompts.Texts(),
+              (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion), u"#129"}));
+    ExpectEarlierWriteKept(f);
+}
+
 TEST_F(DeviceKeyWriteTest, StopsWithTheirMessagesAndLeaveTheQueue) {
     KeyDump bad;
     bad.Fields.pop_back();
@@ -220,6 +231,12 @@ TEST_F(DeviceKeyWriteTest, StopsWithTheirMessagesAndLeaveTheQueue) {
          [&] {
              f.Prompts.EditTextAnswers.push_back(u"pw");
              f.Prompts.OpenFileAnswers.push_back((folder.Path() / "none.dat").u16string());
+         },
+         {u"#129"}},
+        {"a folder",
+         [&] {
+             f.Prompts.EditTextAnswers.push_back(u"pw");
+             f.Prompts.OpenFileAnswers.push_back(folder.Path().u16string());
          },
          {u"#129"}},
         {"bad content", [&] { Choose(bad.Text()); }, {u"#144"}},

@@ -1,15 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "dialog/device_key.h"
-#include "dialog/file_browse.h"
-#include "dialog/firmware_update.h"
-#include "dialog/write_preconditions.h"
 #include "dialog/device_key.h"
 #include "dialog/file_browse.h"
 #include "dialog/firmware_update.h"
@@ -103,6 +100,8 @@ TEST_F(FirmwareUpdateTest, StopsBeforeTheQueueWithTheirMessages) {
     const Case cases[] = {
         {"file dialog cancelled", [&] { prompts.OpenFileAnswers.push_back(std::nullopt); }, {}, 0},
         {"file missing", [&] { Choose(folder.Path() / "none.bin"); }, {u"#129"}, 0},
+        {"a folder", [&] { Choose(folder.Path()); }, {u"#129"}, 0},
+        {"a device", [&] { Choose("/dev/zero"); }, {u"#129"}, 0},
         {"255 bytes", [&] { Choose(shortFile); }, {u"#130"}, 0},
         {"0x70001 bytes", [&] { Choose(longFile); }, {u"#130"}, 0},
         {"no adapter chosen",
@@ -137,6 +136,17 @@ TEST_F(FirmwareUpdateTest, StopsBeforeTheQueueWithTheirMessages) {
         EXPECT_EQ(prompts.EditTextCaptions.size(), c.PasswordsAsked);
         ExpectEarlierWriteKept(f);
     }
+}
+
+TEST_F(FirmwareUpdateTest, NamedPipeIsRefusedWithoutWaitingForAWriter) {
+    const auto pipe = folder.Fifo("fw.bin");
+    Choose(pipe);
+
+    ASSERT_TRUE(ReturnsWithin(std::chrono::seconds(5), pipe, [&] { OnUpdateFirmware(f.State); }));
+
+    EXPECT_EQ(prompts.Texts(),
+              (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion), u"#129"}));
+    ExpectEarlierWriteKept(f);
 }
 
 TEST_F(FirmwareUpdateTest, BusyAdapterIsNotAskedAboutAndNoFileIsChosen) {

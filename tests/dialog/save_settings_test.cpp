@@ -466,6 +466,45 @@ TEST_F(SaveSettingsTest, PassingFormsEncodeWhatTheyHold) {
     EXPECT_EQ(DecodeParamEntry(&f->State.WriteQueue.front().Data[256]).FrameOffset, 0xFFFF);
 }
 
+TEST_F(SaveSettingsTest, HostNameIsWrittenAsTypedOrRefusedWithWrongCharacter) {
+    const std::u16string umlaut = u"m\u00F6nitor.example.net";
+    const std::u16string cyrillic = u"\u043C\u0438\u0440.\u0440\u0444"; // мир.рф
+    const std::u16string astral = u"m\U0001F600nitor.example.net";
+    struct Case {
+        const char* Name;
+        uint16_t Firmware;
+        std::u16string Server;
+        std::string Written; ///< the field's first bytes, zero behind; empty: refused with 122
+    };
+    const Case cases[] = {
+        {"ASCII, old firmware", 0x114, u"monitor.tarnel.net", "\x07monitor\x06tarnel\x03net"},
+        {"Cyrillic, old firmware", 0x114, cyrillic, ""},
+        {"o umlaut, old firmware", 0x114, umlaut, ""},
+        {"outside the BMP, old firmware", 0x114, astral, ""},
+        {"ASCII, new firmware", 0x200, u"monitor.tarnel.net", "monitor.tarnel.net"},
+        {"Cyrillic, new firmware", 0x200, cyrillic, "\xEC\xE8\xF0.\xF0\xF4"},
+        {"o umlaut, new firmware", 0x200, umlaut, ""},
+        {"outside the BMP, new firmware", 0x200, astral, ""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Reset();
+        f->State.FirmwareVersion = c.Firmware;
+        f->Controls.SetWindowText(ctl::ServerEdit, c.Server);
+        OnSaveSettings(f->State);
+        if (c.Written.empty()) {
+            EXPECT_EQ(f->Prompts.Texts(),
+                      std::vector<std::u16string>{StringIdText(ids::WrongServerCharacter)});
+            ExpectNothingQueued();
+            continue;
+        }
+        EXPECT_TRUE(f->Prompts.Texts().empty());
+        ServerAddressBytes expected{};
+        std::copy(c.Written.begin(), c.Written.end(), expected.begin());
+        EXPECT_EQ(SavedPage().ServerAddress, expected);
+    }
+}
+
 TEST_F(SaveSettingsTest, NoAdapterChosenStopsSilentlyAfterDroppingTheEarlierWrite) {
     QueueEarlierJob();
     f->Controls.ComboSetCurSel(ctl::DeviceAddressCombo, -1);

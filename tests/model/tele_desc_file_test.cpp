@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 
@@ -8,6 +9,7 @@
 #include "model/tele_desc_format.h"
 #include "support/desc_file_samples.h"
 #include "support/desc_file_writer.h"
+#include "support/temp_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -211,6 +213,12 @@ TEST_F(TeleDescFileTest, RefusedFilesTouchNoTable) {
     FillSentinels();
     EXPECT_FALSE(LoadTeleDescFile(Path.string() + ".missing", UiLanguageEnglish));
     EXPECT_FALSE(LoadTeleDescFile(fs::temp_directory_path(), UiLanguageEnglish));
+    const TempFolder folder;
+    const fs::path pipe = folder.Fifo("desc.bin");
+    bool loaded = true;
+    EXPECT_TRUE(ReturnsWithin(std::chrono::seconds(5), pipe,
+                              [&] { loaded = LoadTeleDescFile(pipe, UiLanguageEnglish); }));
+    EXPECT_FALSE(loaded);
     EXPECT_TRUE(SentinelsIntact());
 }
 

@@ -29,6 +29,15 @@ TEST(AnsiText, EveryByteSurvivesARoundTrip) {
     EXPECT_EQ(WideToAnsi(wide), all);
 }
 
+TEST(AnsiText, TextIsAnsiOnlyWhenNoCharacterWouldBecomeAQuestionMark) {
+    EXPECT_TRUE(IsAnsiText(u""));
+    EXPECT_TRUE(IsAnsiText(u"host?.example"));
+    EXPECT_TRUE(IsAnsiText(u"\u043C\u0438\u0440.\u0440\u0444\u20AC\u2116")); // мир.рф€№
+    EXPECT_FALSE(IsAnsiText(u"m\u00F6nitor.example.net"));
+    EXPECT_FALSE(IsAnsiText(u"a\U0001F600b"));
+    EXPECT_FALSE(IsAnsiText(std::u16string(1, 0xDC00)));
+}
+
 TEST(AnsiText, UnmappableBecomesQuestionMark) {
     EXPECT_EQ(WideToAnsi(u"\u00E9x"), "?x");               // é is not in the code page
     EXPECT_EQ(WideToAnsi(u"a\U0001F600b"), "a?b");         // one mark for a surrogate pair
