@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/selected_params.h"
+#include "config/settings_image.h"
 #include "model/device_param_layout.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/dialog_controls.h"
@@ -50,11 +51,9 @@ struct DialogState {
     uint32_t DinModeFlag = 0;
     std::array<uint8_t, 10> WritePassword{};
     ::SelectedParamMap SelectedParamMap;
-    uint32_t LastBaseCode = 0;
-    /// Setting of the last base entry read from the adapter's parameter pages.
-    ParamSetting LastBaseSetting{};
-    /// The last base entry's single key stood in SelectedParamMap before it was read.
-    bool LastBaseExisted = false;
+    /// What the settings read keeps from one parameter entry (and page) to the next; reset
+    /// whenever SelectedParamMap is emptied.
+    ParamEntryReadState EntryRead;
     uint32_t AnnouncedParamCount = 0;
     /// Entry page the settings read in progress asked for last and waits for; 0 while no entry
     /// page is awaited (no reading, page 0 awaited, the reading complete, or the page in hand).

@@ -29,3 +29,17 @@ void RefreshParamTable(DialogState& state, uint32_t codeToSelect) {
     if (found)
         list.SelectByItemData(selectPosition);
 }
+
+void ClearParamRows(DialogState& state) {
+    ITableCtrl& list = *state.ParamList;
+    if (list.ItemCount() == 0)
+        return;
+    list.ClearRows();
+    list.RebuildItems();
+}
+
+void ClearParamMap(DialogState& state) {
+    state.SelectedParamMap.clear();
+    state.EntryRead = {};
+    ClearParamRows(state);
+}

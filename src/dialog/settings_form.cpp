@@ -5,6 +5,7 @@
 #include <span>
 
 #include "dialog/form_radio_groups.h"
+#include "dialog/param_table_refresh.h"
 #include "dialog/tele_type_selection.h"
 #include "model/instrument_type_catalog.h"
 #include "model/telemetry_descriptor.h"
@@ -80,13 +81,10 @@ void ResetSettingsForm(DialogState& state) {
     controls.EnableWindow(ctl::NtpAddress, false);
     controls.SetWindowText(ctl::ServerEdit, DefaultMonitoringServer);
     controls.ComboSetCurSel(ctl::TeleTypeCombo, -1);
-    state.ParamList->ClearRows();
-    state.ParamList->RebuildItems();
+    ClearParamMap(state);
     // The GNSS radios keep their visibility: the settings read shows or hides them with it.
     controls.ShowWindow(ctl::AssignVinButton, false);
     controls.ShowWindow(ctl::GnssGroup, false);
-    state.SelectedParamMap.clear();
-    state.LastBaseCode = 0;
 }
 
 void OnChangeMac(DialogState& state) {

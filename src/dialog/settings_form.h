@@ -17,8 +17,8 @@ void FillTeleTypeCombo(DialogState& state);
 
 /// Puts the form into its state before anything is read: MAC text empty, radios and the PPS
 /// and date/time boxes clear (NTP auto kept), address and NTP fields disabled, the default
-/// server host, no type chosen, no parameter rows, "Assign VIN" and the GNSS frame hidden,
-/// `SelectedParamMap` empty and `LastBaseCode` 0.
+/// server host, no type chosen, "Assign VIN" and the GNSS frame hidden, `SelectedParamMap` and
+/// the parameter rows empty (ClearParamMap).
 void ResetSettingsForm(DialogState& state);
 
 /// Asks for the MAC address (string 153); an accepted text has '-' turned into ':' and is

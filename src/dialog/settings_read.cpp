@@ -162,8 +162,7 @@ void ReadSettingsPage0(DialogState& state, std::span<const uint8_t> bytes) {
     }
     ShowFlags(state, page.Flags);
 
-    state.SelectedParamMap.clear();
-    state.LastBaseCode = 0;
+    ClearParamMap(state);
     if (state.AnnouncedParamCount != 0) {
         RequestEntryPage(state, 1);
     } else if (page.ParamCount == 0) {
@@ -213,14 +212,10 @@ void ReadEntryPage(DialogState& state, uint32_t k, std::span<const uint8_t> byte
                 }
             }
         }
-        if (k == 1 && i == 0) {
-            state.LastBaseExisted = false;
-        }
-        ParamEntryReadState read{state.LastBaseCode, state.LastBaseSetting, state.LastBaseExisted};
-        ReadParamEntry(read, entry, state.SelectedParamMap);
-        state.LastBaseCode = read.LastBaseCode;
-        state.LastBaseSetting = read.LastBaseSetting;
-        state.LastBaseExisted = read.LastBaseExisted;
+        // Rows that a command made while the reading runs would name positions this entry
+        // may move.
+        ClearParamRows(state);
+        ReadParamEntry(state.EntryRead, entry, state.SelectedParamMap);
     }
 
     if (k * SettingsImage::EntriesPerPage < state.AnnouncedParamCount) {

@@ -12,8 +12,8 @@
 /// Page 0 is the settings page: without the signature the form is reset and the image stays
 /// empty; with it the page becomes `ConfigImage`, its fields fill the form, the telemetry type it
 /// names is chosen (a type only the description knows is first added as a "Legacy" entry), the
-/// parameter map is emptied and page 1 is asked for, or, with no entries announced, the reading
-/// ends. Either way `ConfigRead` is 0 until the whole image is in again; with entries announced
+/// parameter map and the list's rows are emptied and page 1 is asked for, or, with no entries
+/// announced, the reading ends. Either way `ConfigRead` is 0 until the whole image is in again; with entries announced
 /// but no type chosen to read them it stays 0. More entries than the settings area holds
 /// (SettingsImage::MaxEntries) are not read at all: the form is filled, the parameter list left
 /// empty, `ConfigRead` stays 0 and string 155 is shown, so no page past the area is asked for.
@@ -22,7 +22,8 @@
 /// reading in progress asked for last (pages 1 to k - 1 then came in for this reading, in
 /// order): it is appended to `ConfigImage`, its entries up to the announced count enter
 /// `SelectedParamMap` (a frame offset that differs from the description's is reported with
-/// string 109 and the entry kept), and the next page is asked for, or, after the last, the
+/// string 109 and the entry kept; rows a command showed meanwhile are emptied, as the entry may
+/// move the positions they name), and the next page is asked for, or, after the last, the
 /// parameter list is rebuilt and `ConfigRead` becomes 1. Any other page (with no reading in
 /// progress, ahead of or behind the one asked for, or a late answer of an earlier reading) is
 /// ignored, and so is the rest of a page when a new reading begins (Get settings, a settings

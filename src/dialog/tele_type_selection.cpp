@@ -1,7 +1,7 @@
 #include "dialog/tele_type_selection.h"
 
+#include "dialog/param_table_refresh.h"
 #include "model/channel_band_names.h"
-
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 
@@ -29,6 +29,5 @@ void OnTeleTypeSelChange(DialogState& state) {
     layout.ChannelSensorMap =
         state.CurrentDescriptor.ChannelCount > 1 ? SensorMapMultiChannel : SensorMapSingleChannel;
     // The rows go, the map stays: its entries show again at the next refresh of the list.
-    state.ParamList->ClearRows();
-    state.ParamList->RebuildItems();
+    ClearParamRows(state);
 }

@@ -101,7 +101,7 @@ TEST_F(SettingsFormTest, ResetClearsTheFormButKeepsNtpAutoAndFieldContents) {
     f.Controls.ComboAddString(ctl::TeleTypeCombo, u"AB-1");
     f.Controls.ComboSetCurSel(ctl::TeleTypeCombo, 0);
     f.State.SelectedParamMap[ParamKey{1, 0, 0}] = ParamSetting{1, 0};
-    f.State.LastBaseCode = 77;
+    f.State.EntryRead.LastBaseCode = 77;
     table.AddRow(u"D 1\n5\n\n51100000\n", 0);
     table.RebuildItems();
 
@@ -125,7 +125,7 @@ TEST_F(SettingsFormTest, ResetClearsTheFormButKeepsNtpAutoAndFieldContents) {
     EXPECT_FALSE(f.Controls.IsWindowVisible(ctl::GnssNotUsed));
     EXPECT_TRUE(f.Controls.IsWindowVisible(ctl::GnssGpsGlonass));
     EXPECT_TRUE(f.State.SelectedParamMap.empty());
-    EXPECT_EQ(f.State.LastBaseCode, 0u);
+    EXPECT_EQ(f.State.EntryRead.LastBaseCode, 0u);
 }
 
 TEST_F(SettingsFormTest, FirstMacOnAResetFormGivesTheDefaultsAndASecondOnlyTheText) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <functional>
 #include <map>
 #include <optional>
@@ -9,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "dialog/param_map_commands.h"
+#include "dialog/param_table_refresh.h"
 #include "dialog/password_vin.h"
 #include "dialog/reply_handler.h"
 #include "dialog/settings_read.h"
@@ -552,6 +555,83 @@ TEST_F(SettingsReadTest, RepeatedPageOfAReadingKeepsItsPlaceInTheImage) {
               EntryPage(second));
     EXPECT_EQ(f.State.SelectedParamMap.size(), 40u);
     EXPECT_EQ(f.State.ConfigRead, 1u);
+}
+
+TEST_F(SettingsReadTest, RowsShownWhileAReadingFillsTheMapNameTheEntriesTheyShow) {
+    // A row's item data is the position of its entry in the map; a row kept while the reading
+    // clears or fills the map names another entry, and a double click edits that one.
+    constexpr int PlotColumn = 2;
+    constexpr int32_t Undescribed = 99;
+    AddType(u"Undescribed", Undescribed);
+    const auto entries = [](std::vector<uint32_t> bands) {
+        std::vector<Entry> page;
+        for (uint32_t band : bands) {
+            page.push_back(Described(FourByteCode + band, 5));
+        }
+        return EntryPage(page);
+    };
+    std::vector<uint32_t> page1Bands, page2Bands;
+    for (uint32_t band = 10; band < 42; ++band) {
+        page1Bands.push_back(band);
+    }
+    for (uint32_t band = 0; band < 32; ++band) {
+        page2Bands.push_back(band < 10 ? band : band + 32);
+    }
+    struct Case {
+        const char* name;
+        int32_t type;
+        std::function<void()> afterPage1;
+    };
+    for (const Case& c : std::vector<Case>{
+             {"type that cannot be decoded", Undescribed, [] {}},
+             {"parameter added while the reading runs", SoundMeter,
+              [&] {
+                  f.Prompts.MenuAnswers = {param_menu::Add};
+                  f.Prompts.AddParameterAnswers = {
+                      FakePrompts::AddParameterAnswer{{FourByteCode + 70}, 5}};
+                  OnParamListMenu(f.State, 0, 0);
+              }},
+         }) {
+        SCOPED_TRACE(c.name);
+        f.State.SelectedParamMap.clear();
+        for (uint32_t code : {TwoByteCode, TwoByteCode + 1, TwoByteCode + 2}) {
+            InsertParamEntry(1, code, {5, 0}, f.State.SelectedParamMap);
+        }
+        RefreshParamTable(f.State, 0);
+        Read(0, Page0().Put(0x2A, c.type, 2).Put(0xB6, 96, 2).bytes);
+        Read(1, entries(page1Bands));
+        c.afterPage1();
+        Read(2, entries(page2Bands));
+        ASSERT_EQ(f.State.ConfigRead, 0u);
+
+        // Each row's code cell against the code of the entry its item data names.
+        const SelectedParamMap& map = f.State.SelectedParamMap;
+        const auto codeCell = [](uint32_t code) {
+            char text[16];
+            std::snprintf(text, sizeof text, "%08d\n", static_cast<int32_t>(code));
+            return Wide(text);
+        };
+        std::vector<std::u16string> shown, named;
+        for (size_t n = 0; n < table.Store.RowCount(); ++n) {
+            const std::u16string text(table.Store.RowText(n));
+            shown.push_back(text.substr(text.rfind(u'\n', text.size() - 2) + 1));
+            const auto entry = map.nth(table.ItemDataOfRow(static_cast<int>(n)));
+            named.push_back(entry == map.end() ? u"none" : codeCell(entry->first.code));
+        }
+        EXPECT_EQ(named, shown);
+
+        // A double click on the first row's plot cell toggles the entry that row shows, if any.
+        const SelectedParamMap before = map;
+        OnParamCellDblClick(f.State, PlotColumn, 0);
+        for (const auto& [key, setting] : map) {
+            if (setting != before.find(key)->second) {
+                EXPECT_FALSE(shown.empty());
+                EXPECT_EQ(codeCell(key.code), shown.empty() ? u"" : shown[0]);
+            }
+        }
+        f.Prompts.Boxes.clear();
+        f.Socket.SentDatagrams.clear();
+    }
 }
 
 } // namespace
