@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <tuple>
 
 #include "model/param_code.h"
 #include "text/ansi_text.h"
@@ -39,6 +40,38 @@ template <size_t N> std::string TextUpToZero(const std::array<uint8_t, N>& field
     const auto end = std::find(field.begin(), field.end(), 0);
     return std::string(field.begin(), end);
 }
+
+/// One field of the flags word: the member it stands for, the bits it takes and the value each
+/// of the member's choices writes, in the order of its enum (false, true for a bool).
+template <typename Choice, size_t N> struct FlagField {
+    Choice SettingsFlags::*Member;
+    uint16_t Bits;
+    std::array<uint16_t, N> Values;
+
+    uint16_t Write(const SettingsFlags& flags) const {
+        return Values[static_cast<size_t>(flags.*Member)];
+    }
+    void Read(uint16_t word, SettingsFlags& flags) const {
+        const auto it = std::find(Values.begin(), Values.end(), word & Bits);
+        flags.*Member = it == Values.end() ? Choice{} : static_cast<Choice>(it - Values.begin());
+    }
+};
+
+/// The field of `member` whose choices write `values`; its bits are those the values set.
+template <typename Choice, typename... Value>
+constexpr FlagField<Choice, sizeof...(Value)> Field(Choice SettingsFlags::*member,
+                                                    Value... values) {
+    return {member, static_cast<uint16_t>((values | ...)), {static_cast<uint16_t>(values)...}};
+}
+
+// The layout of the flags word, which encoding and decoding both read.
+constexpr std::tuple FlagFields{
+    Field(&SettingsFlags::Pps, 0, 0x0004),
+    Field(&SettingsFlags::DateTime, 0, 0x0008),
+    Field(&SettingsFlags::Sync, 0, 0x0010, 0x0020, 0x0030),
+    Field(&SettingsFlags::Send, 0, 0x0040, 0x0080, 0x00C0),
+    Field(&SettingsFlags::Gnss, 0, 0x0400, 0x0C00),
+};
 } // namespace
 
 std::array<uint8_t, SettingsImage::PageSize> EncodeSettingsPage(const SettingsPage& s) {
@@ -255,63 +288,15 @@ std::u16string DecodeServerAddress(const ServerAddressBytes& f, uint16_t firmwar
 }
 
 uint16_t EncodeFlags(const SettingsFlags& flags) {
-    uint16_t v = 0;
-    if (flags.Pps)
-        v |= FlagPps;
-    if (flags.DateTime)
-        v |= FlagDateTime;
-    switch (flags.Sync) {
-    case SyncMode::Master:
-        v |= FlagSyncMaster;
-        break;
-    case SyncMode::Slave:
-        v |= FlagSyncSlave;
-        break;
-    case SyncMode::None:
-        v |= FlagSyncMaster | FlagSyncSlave;
-        break;
-    case SyncMode::Off:
-        break;
-    }
-    switch (flags.Send) {
-    case SendMode::DataTele:
-        v |= FlagSendData;
-        break;
-    case SendMode::SignalTele:
-        v |= FlagSendSignal;
-        break;
-    case SendMode::None:
-        v |= FlagSendData | FlagSendSignal;
-        break;
-    case SendMode::SelectedParams:
-        break;
-    }
-    switch (flags.Gnss) {
-    case GnssMode::GpsGlonass:
-        v |= FlagGnss;
-        break;
-    case GnssMode::GlonassOnly:
-        v |= FlagGlonassOnly;
-        break;
-    case GnssMode::NotUsed:
-        break;
-    }
-    return v;
+    uint16_t word = 0;
+    std::apply([&](const auto&... field) { ((word |= field.Write(flags)), ...); }, FlagFields);
+    return word;
 }
 
-SettingsFlags DecodeFlags(uint16_t v) {
-    constexpr SyncMode syncModes[] = {SyncMode::Off, SyncMode::Master, SyncMode::Slave,
-                                      SyncMode::None};
-    constexpr SendMode sendModes[] = {SendMode::SelectedParams, SendMode::DataTele,
-                                      SendMode::SignalTele, SendMode::None};
-    SettingsFlags f;
-    f.Pps = (v & FlagPps) != 0;
-    f.DateTime = (v & FlagDateTime) != 0;
-    f.Sync = syncModes[(v >> 4) & 3];
-    f.Send = sendModes[(v >> 6) & 3];
-    if (v & FlagGnss)
-        f.Gnss = (v & (FlagGlonassOnly & ~FlagGnss)) ? GnssMode::GlonassOnly : GnssMode::GpsGlonass;
-    return f;
+SettingsFlags DecodeFlags(uint16_t word) {
+    SettingsFlags flags;
+    std::apply([&](const auto&... field) { (field.Read(word, flags), ...); }, FlagFields);
+    return flags;
 }
 
 bool IsDinMode(uint16_t firmwareVersion, bool dinModeFlag) {

@@ -170,15 +170,6 @@ std::u16string DecodeServerAddress(const ServerAddressBytes& field, uint16_t fir
 
 // ---- Flags (u16 at 0xC4) ----
 
-inline constexpr uint16_t FlagPps = 0x0004;
-inline constexpr uint16_t FlagDateTime = 0x0008;
-inline constexpr uint16_t FlagSyncMaster = 0x0010;
-inline constexpr uint16_t FlagSyncSlave = 0x0020;
-inline constexpr uint16_t FlagSendData = 0x0040;
-inline constexpr uint16_t FlagSendSignal = 0x0080;
-inline constexpr uint16_t FlagGnss = 0x0400;        ///< GPS and GLONASS
-inline constexpr uint16_t FlagGlonassOnly = 0x0C00; ///< both GNSS bits
-
 /// `None` stands for both bits of a two-bit choice set, which no form choice writes.
 enum class SyncMode { Off, Master, Slave, None };
 enum class SendMode { SelectedParams, DataTele, SignalTele, None };
@@ -194,8 +185,12 @@ struct SettingsFlags {
     bool operator==(const SettingsFlags&) const = default;
 };
 
+/// Bit 2 PPS pulses, bit 3 date/time, bits 4-5 sync (0, 0x10, 0x20; 0x30 for None), bits 6-7
+/// send mode (0, 0x40, 0x80; 0xC0 for None), bits 10-11 GNSS (0, 0x400, 0xC00); the other bits
+/// are written 0.
 uint16_t EncodeFlags(const SettingsFlags& flags);
-/// GNSS is "not used" unless bit 10 is set, then "GLONASS only" when bit 11 is set too.
+/// The fields of EncodeFlags; bits of a field that no choice writes (bit 11 without bit 10) read
+/// as its first choice, and the other bits are not read.
 SettingsFlags DecodeFlags(uint16_t flags);
 
 // ---- ModelWord1, ModelWord2, DeviceName ----

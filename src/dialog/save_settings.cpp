@@ -1,13 +1,14 @@
 #include "dialog/save_settings.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <mutex>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "config/din_descriptor.h"
 #include "config/settings_image.h"
+#include "dialog/form_radio_groups.h"
 #include "dialog/write_preconditions.h"
 #include "dialog/write_pump.h"
 #include "model/device_param_layout.h"
@@ -28,15 +29,18 @@ namespace {
 /// No check failed.
 constexpr int Passed = 0;
 
-/// Position of the first checked button of `buttons`; -1 when none is checked.
-int FirstChecked(const IDialogControls& controls, std::initializer_list<int> buttons) {
-    int position = 0;
-    for (int id : buttons) {
-        if (controls.GetCheck(id) != 0)
-            return position;
-        ++position;
-    }
-    return -1;
+/// Position of the first checked radio of `group`; -1 when none is checked.
+int FirstChecked(const IDialogControls& controls, std::span<const int> group) {
+    const auto it = std::find_if(group.begin(), group.end(),
+                                 [&](int id) { return controls.GetCheck(id) != 0; });
+    return it == group.end() ? -1 : static_cast<int>(it - group.begin());
+}
+
+/// The choice of a group whose first radio stands for "none of the others": that radio is not
+/// read, and the choice is the first checked of the others, else the first.
+template <typename Choice>
+Choice ChoiceOrFirst(const IDialogControls& controls, std::span<const int> group) {
+    return static_cast<Choice>(FirstChecked(controls, group.subspan(1)) + 1);
 }
 
 /// An address control as the checks see it.
@@ -122,21 +126,16 @@ int BuildSettingsPage(const DialogState& state, SettingsPage& page) {
     if (!ParseMacText(controls.GetWindowText(ctl::MacText), page.MacAddress))
         return ids::WrongMac;
 
-    static constexpr PolarizationChoice polarizations[] = {
-        PolarizationChoice::OutOfControl, PolarizationChoice::On, PolarizationChoice::Off};
-    const int polarization = FirstChecked(
-        controls, {ctl::PolarizationOutOfControl, ctl::PolarizationOn, ctl::PolarizationOff});
+    const int polarization = FirstChecked(controls, PolarizationRadios);
     if (polarization < 0)
         return ids::WrongPolarization;
-    page.PolarizationControl = EncodePolarizationControl(polarizations[polarization]);
+    page.PolarizationControl =
+        EncodePolarizationControl(static_cast<PolarizationChoice>(polarization));
 
-    static constexpr RangeChoice ranges[] = {RangeChoice::OutOfControl, RangeChoice::R1,
-                                             RangeChoice::R2, RangeChoice::R3};
-    const int range =
-        FirstChecked(controls, {ctl::RangeOutOfControl, ctl::RangeR1, ctl::RangeR2, ctl::RangeR3});
+    const int range = FirstChecked(controls, RangeRadios);
     if (range < 0)
         return ids::WrongRange;
-    page.RangeControl = EncodeRangeControl(ranges[range]);
+    page.RangeControl = EncodeRangeControl(static_cast<RangeChoice>(range));
 
     const std::u16string server = TrimWideSpace(controls.GetWindowText(ctl::ServerEdit));
 
@@ -168,19 +167,13 @@ int BuildSettingsPage(const DialogState& state, SettingsPage& page) {
             return ids::WrongNtp;
     }
 
-    SettingsFlags flags;
-    flags.Pps = controls.GetCheck(ctl::PpsCheck) != 0;
-    flags.DateTime = controls.GetCheck(ctl::DateTimeCheck) != 0;
-    static constexpr SyncMode syncs[] = {SyncMode::Master, SyncMode::Slave};
-    const int sync = FirstChecked(controls, {ctl::SyncMaster, ctl::SyncSlave});
-    flags.Sync = sync < 0 ? SyncMode::Off : syncs[sync];
-    static constexpr SendMode sends[] = {SendMode::DataTele, SendMode::SignalTele};
-    const int send = FirstChecked(controls, {ctl::SendDataTele, ctl::SendSignalTele});
-    flags.Send = send < 0 ? SendMode::SelectedParams : sends[send];
-    static constexpr GnssMode gnss[] = {GnssMode::GpsGlonass, GnssMode::GlonassOnly};
-    const int gnssChoice = FirstChecked(controls, {ctl::GnssGpsGlonass, ctl::GnssGlonassOnly});
-    flags.Gnss = gnssChoice < 0 ? GnssMode::NotUsed : gnss[gnssChoice];
-    page.Flags = EncodeFlags(flags);
+    page.Flags = EncodeFlags({
+        .Pps = controls.GetCheck(ctl::PpsCheck) != 0,
+        .DateTime = controls.GetCheck(ctl::DateTimeCheck) != 0,
+        .Sync = ChoiceOrFirst<SyncMode>(controls, SyncRadios),
+        .Send = ChoiceOrFirst<SendMode>(controls, SendModeRadios),
+        .Gnss = ChoiceOrFirst<GnssMode>(controls, GnssRadios),
+    });
 
     if (const int failed = EncodeServerText(server, state.FirmwareVersion, page.ServerAddress))
         return failed;

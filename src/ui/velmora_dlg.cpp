@@ -14,6 +14,7 @@
 
 #include "dialog/device_key.h"
 #include "dialog/firmware_update.h"
+#include "dialog/form_radio_groups.h"
 #include "dialog/param_map_commands.h"
 #include "dialog/password_vin.h"
 #include "dialog/reply_handler.h"
@@ -73,8 +74,8 @@ CVelmoraDlg::CVelmoraDlg(QWidget* /*parent*/)
     ConnectSelChange(ctl::TeleTypeCombo, &CVelmoraDlg::OnTeleTypeSelChange);
     ConnectSelChange(ctl::DeviceAddressCombo, &CVelmoraDlg::OnGetSettings);
     ConnectClicked(ctl::GetSettingsButton, &CVelmoraDlg::OnGetSettings);
-    ConnectClicked(ctl::AddressModeAuto, &CVelmoraDlg::OnAddressModeClicked);
-    ConnectClicked(ctl::AddressModeManual, &CVelmoraDlg::OnAddressModeClicked);
+    for (int id : ::AddressModeRadios)
+        ConnectClicked(id, &CVelmoraDlg::OnAddressModeClicked);
     ConnectClicked(ctl::NtpAutoCheck, &CVelmoraDlg::OnNtpAutoClicked);
     ConnectClicked(ctl::ChangeMacButton, &CVelmoraDlg::OnChangeMac);
     ConnectClicked(ctl::SaveSettingsButton, &CVelmoraDlg::OnSaveSettings);
@@ -100,27 +101,27 @@ CVelmoraDlg::~CVelmoraDlg() {
 }
 
 void CVelmoraDlg::DoDataExchange() {
-    using namespace ctl;
+    // The members' names are those of the control groups; `::` names the groups.
     DeviceAddressCombo = Bind<QComboBox>(*this, ctl::DeviceAddressCombo);
     MacText = Bind<QLabel>(*this, ctl::MacText);
-    BindAll(*this, AddressModeRadios, {AddressModeAuto, AddressModeManual});
-    BindAll(*this, NetAddressCtrls, {IpAddress, SubnetMask, DefaultGateway, DnsServer});
+    BindAll(*this, AddressModeRadios, ::AddressModeRadios);
+    BindAll(*this, NetAddressCtrls, AddressFields);
     ServerEdit = Bind<QLineEdit>(*this, ctl::ServerEdit);
-    BindAll(*this, PolarizationRadios, {PolarizationOutOfControl, PolarizationOn, PolarizationOff});
-    BindAll(*this, RangeRadios, {RangeOutOfControl, RangeR1, RangeR2, RangeR3});
+    BindAll(*this, PolarizationRadios, ::PolarizationRadios);
+    BindAll(*this, RangeRadios, ::RangeRadios);
     TeleTypeCombo = Bind<QComboBox>(*this, ctl::TeleTypeCombo);
     ParamList = Bind<CTableCtrl>(*this, ctl::ParamList);
     InfoEdit = Bind<QLineEdit>(*this, ctl::InfoEdit);
     AssignVinButton = Bind<QPushButton>(*this, ctl::AssignVinButton);
-    NtpAddressCtrl = Bind<IpAddressEdit>(*this, NtpAddress);
+    NtpAddressCtrl = Bind<IpAddressEdit>(*this, ctl::NtpAddress);
     NtpAutoCheck = Bind<QCheckBox>(*this, ctl::NtpAutoCheck);
     KeysErrorCheck = Bind<QCheckBox>(*this, ctl::KeysErrorCheck);
     KeysWrittenCheck = Bind<QCheckBox>(*this, ctl::KeysWrittenCheck);
-    BindAll(*this, SyncRadios, {SyncOff, SyncMaster, SyncSlave});
+    BindAll(*this, SyncRadios, ::SyncRadios);
     PpsCheck = Bind<QCheckBox>(*this, ctl::PpsCheck);
     DateTimeCheck = Bind<QCheckBox>(*this, ctl::DateTimeCheck);
-    BindAll(*this, SendModeRadios, {SendSelectedParams, SendDataTele, SendSignalTele});
-    BindAll(*this, GnssRadios, {GnssNotUsed, GnssGpsGlonass, GnssGlonassOnly});
+    BindAll(*this, SendModeRadios, ::SendModeRadios);
+    BindAll(*this, GnssRadios, ::GnssRadios);
     GnssGroup = Bind<QGroupBox>(*this, ctl::GnssGroup);
 }
 

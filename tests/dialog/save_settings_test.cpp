@@ -438,6 +438,13 @@ TEST_F(SaveSettingsTest, PassingFormsEncodeWhatTheyHold) {
          [](const SettingsPage& p) {
              EXPECT_EQ(p.Flags, 0x0004 | 0x0008 | 0x0020 | 0x0040 | 0x0C00);
          }},
+        {"the radio of a group that stands for none of the others is not read",
+         [](DialogFixture& d) {
+             for (int id : {ctl::SyncOff, ctl::SyncMaster, ctl::SendSelectedParams,
+                            ctl::SendSignalTele, ctl::GnssNotUsed, ctl::GnssGpsGlonass})
+                 d.Controls.SetCheck(id, 1);
+         },
+         [](const SettingsPage& p) { EXPECT_EQ(p.Flags, 0x0010 | 0x0080 | 0x0400); }},
         {"uncontrolled polarization and range pass on a frame without them",
          [this](DialogFixture& d) {
              SelectBareType(ctl::PolarizationOutOfControl, ctl::RangeOutOfControl);
