@@ -73,14 +73,6 @@ QTimer& QtDialogWindow::TimerOf(uint32_t id) {
     if (!timer) {
         timer = std::make_unique<QTimer>();
         QObject::connect(timer.get(), &QTimer::timeout, timer.get(), [this, id] {
-            if (const auto due = dueAt_.find(id); due != dueAt_.end()) {
-                const auto left = due->second - std::chrono::steady_clock::now();
-                if (left > std::chrono::steady_clock::duration::zero()) {
-                    timers_.at(id)->start(std::chrono::ceil<std::chrono::milliseconds>(left));
-                    return;
-                }
-                dueAt_.erase(due);
-            }
             if (onTimer_)
                 onTimer_(id);
         });
@@ -90,7 +82,6 @@ QTimer& QtDialogWindow::TimerOf(uint32_t id) {
 
 uint32_t QtDialogWindow::SetTimer(uint32_t id, uint32_t periodMs) {
     QTimer& timer = TimerOf(id);
-    dueAt_.erase(id);
     timer.setSingleShot(false);
     timer.setTimerType(Qt::CoarseTimer);
     timer.start(static_cast<int>(periodMs));
@@ -99,7 +90,6 @@ uint32_t QtDialogWindow::SetTimer(uint32_t id, uint32_t periodMs) {
 
 void QtDialogWindow::SetSingleShotTimer(uint32_t id, uint32_t delayMs) {
     QTimer& timer = TimerOf(id);
-    dueAt_[id] = std::chrono::steady_clock::now() + std::chrono::milliseconds(delayMs);
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     timer.start(static_cast<int>(delayMs));
@@ -112,7 +102,6 @@ void QtDialogWindow::KillTimer(uint32_t id) {
     it->second->stop();
     it->second.release()->deleteLater();
     timers_.erase(it);
-    dueAt_.erase(id);
 }
 
 QTimer* QtDialogWindow::Timer(uint32_t id) const {

@@ -3,7 +3,6 @@
 #include <QSettings>
 #include <QString>
 
-#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -62,8 +61,7 @@ public:
     void SetTitle(const std::u16string& title) override;
     /// Starts timer `id`, or restarts it with the new period when it runs; returns `id`.
     uint32_t SetTimer(uint32_t id, uint32_t periodMs) override;
-    /// A precise timer, and never early: should Qt fire it before `delayMs` have passed on the
-    /// steady clock, it is started again for the rest.
+    /// A precise timer, which Qt never fires before `delayMs` have passed.
     void SetSingleShotTimer(uint32_t id, uint32_t delayMs) override;
     /// The timer is stopped at once and deleted once control is back in the event loop, so a
     /// handler may kill the timer that called it.
@@ -83,7 +81,5 @@ private:
     QWidget& window_;
     std::function<void(uint32_t)> onTimer_;
     std::map<uint32_t, std::unique_ptr<QTimer>> timers_;
-    /// When each running single-shot timer is due.
-    std::map<uint32_t, std::chrono::steady_clock::time_point> dueAt_;
     std::optional<int> quitCode_;
 };

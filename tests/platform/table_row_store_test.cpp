@@ -294,18 +294,4 @@ TEST_F(TypeAheadTest, RowsWithoutTheSearchCellArePassedOver) {
     EXPECT_EQ(store.TypeAhead(u'z', 0).Found, 1);
 }
 
-// Rows are added black whatever their text, item data and key cell (sorted by column 1, the
-// key lies past the start of the text).
-TEST_F(TableRowStoreTest, RowColoursArePaintedInOrderAndPastTheEndFromTheFirstRow) {
-    store.SortByColumn(1);
-    store.AddRow(u"first\nzz\n", 7);
-    store.AddRow(u"second\naa\n", 9);
-    store.RebuildItems();
-    ASSERT_EQ(ItemDataInOrder(), (std::vector<uint32_t>{9, 7}));
-    for (int k : {0, 1, 2, 1, 0})
-        EXPECT_EQ(store.RowColourOfItem(k), 0u) << k;
-    store.ClearRows();
-    EXPECT_EQ(store.RowColourOfItem(1), 0u); // items outlive their rows until the rebuild
-}
-
 } // namespace

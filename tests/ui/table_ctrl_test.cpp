@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -201,11 +202,22 @@ TEST_F(TableCtrlTest, SelectingByItemDataCentresTheRow) {
     EXPECT_EQ(table->verticalScrollBar()->value(), 60 - perPage / 2);
 }
 
-TEST_F(TableCtrlTest, SelectedRowIsPaintedOnTheSelectionColour) {
+TEST_F(TableCtrlTest, TextIsBlackAndTheSelectedRowIsPaintedOnTheSelectionColour) {
     AddRows({u"a\n1\n\n", u"b\n2\n\n"});
     table->SetSelectedIndexes({1});
     QApplication::processEvents();
     const QImage image = table->viewport()->grab().toImage();
+    for (int k : {0, 1}) {
+        const QRect rect = table->visualItemRect(table->topLevelItem(k));
+        QRgb darkest = 0xFFFFFFFF;
+        for (int y = rect.top(); y <= rect.bottom(); ++y)
+            for (int x = 0; x < table->header()->sectionSize(0); ++x)
+                if (qGray(image.pixel(x, y)) < qGray(darkest))
+                    darkest = image.pixel(x, y);
+        // Black, give or take the blending of the glyphs' edges with the background.
+        EXPECT_LT(std::max({qRed(darkest), qGreen(darkest), qBlue(darkest)}), 0x20)
+            << "row " << k << ": " << std::hex << darkest;
+    }
     const QRect rect = table->visualItemRect(table->topLevelItem(1));
     // A point of the row's last column, right of its (empty) text.
     const QColor colour = image.pixelColor(rect.right() - 4, rect.center().y());
