@@ -313,7 +313,7 @@ void AddParameter(DialogState& state) {
         return;
     // A pick is added whole or not at all.
     for (const ParamKey& key : keys) {
-        if (state.SelectedParamMap.count(key) != 0) {
+        if (state.SelectedParamMap.contains(key)) {
             state.Prompts->MessageBoxId(ids::ParamAlreadyInList);
             return;
         }
