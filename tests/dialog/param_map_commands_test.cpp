@@ -22,6 +22,10 @@ const ParamSetting T{20, 0};
 
 using Map = SelectedParamMap;
 
+RegroupOutcome Outcome(bool changed) {
+    return changed ? RegroupOutcome::Changed : RegroupOutcome::Unchanged;
+}
+
 struct MapCase {
     const char* name;
     Map before;
@@ -78,7 +82,7 @@ TEST(ParamMapCommands, Assemble) {
     };
     for (const MapCase& c : cases) {
         Map map = c.before;
-        EXPECT_EQ(AssembleParamEntries(map, c.selected), c.changed) << c.name;
+        EXPECT_EQ(AssembleParamEntries(map, c.selected), Outcome(c.changed)) << c.name;
         EXPECT_EQ(map, c.after) << c.name;
     }
 }
@@ -114,7 +118,7 @@ TEST(ParamMapCommands, Divide) {
     };
     for (const MapCase& c : cases) {
         Map map = c.before;
-        EXPECT_EQ(DivideParamEntries(map, c.selected), c.changed) << c.name;
+        EXPECT_EQ(DivideParamEntries(map, c.selected), Outcome(c.changed)) << c.name;
         EXPECT_EQ(map, c.after) << c.name;
     }
 }
@@ -123,7 +127,7 @@ TEST(ParamMapCommands, AssembleNeverOverflowsTheCountOfOneEntry) {
     Map map;
     for (uint32_t k = 0; k < MaxEntryElements + 2; ++k)
         map[{C + k, 0, 0}] = S;
-    EXPECT_TRUE(AssembleParamEntries(map, {}));
+    EXPECT_EQ(AssembleParamEntries(map, {}), RegroupOutcome::Changed);
     EXPECT_EQ(map, ParamMapOf({{{C, 0xFFFF, 1}, S}, {{C + MaxEntryElements, 1, 1}, S}}));
 }
 
@@ -204,17 +208,15 @@ TEST(ParamMapCommands, DivideAndAssembleGiveWhatTheExpansionGives) {
 
         const Expansion all(map, selected.size() <= 1 ? nullptr : &selected);
         Map assembled = map;
-        bool tooMany = true;
-        EXPECT_EQ(AssembleParamEntries(assembled, selected, &tooMany), all.Assembled().second);
+        EXPECT_EQ(AssembleParamEntries(assembled, selected), Outcome(all.Assembled().second));
         EXPECT_EQ(assembled, all.Assembled().first);
-        EXPECT_FALSE(tooMany);
 
         const ParamPositions* divided = selected.empty() ? nullptr : &selected;
         if (selected.size() == 1 && map.nth(*selected.begin())->first.count == 0)
             divided = nullptr;
         Map result = map;
         EXPECT_EQ(DivideParamEntries(result, selected),
-                  Expansion(map, divided).Divided().size() != map.size());
+                  Outcome(Expansion(map, divided).Divided().size() != map.size()));
         EXPECT_EQ(result, Expansion(map, divided).Divided());
     }
 }
@@ -225,7 +227,7 @@ TEST(ParamMapCommands, AssembleJoinsGroupsWithoutBuildingTheirSingles) {
     Map map;
     for (uint32_t g = 0; g < 0x7FFF; ++g)
         map.emplace_hint(map.end(), ParamKey{C + g, 0xFFFF, 1}, S);
-    EXPECT_TRUE(AssembleParamEntries(map, {}));
+    EXPECT_EQ(AssembleParamEntries(map, {}), RegroupOutcome::Changed);
     EXPECT_EQ(map, ParamMapOf({{{C, 0xFFFF, 1}, S}, {{C + 0x10000, 0x7FFD, 1}, S}}));
 
     // A run is cut every 65536 codes from its start, also across groups.
@@ -233,7 +235,7 @@ TEST(ParamMapCommands, AssembleJoinsGroupsWithoutBuildingTheirSingles) {
     for (uint32_t g = 0; g < 17; ++g)
         adjacent[{C + g * 0x1000, 0xFFF, 1}] = S;
     const auto [expected, joined] = Expansion(adjacent, nullptr).Assembled();
-    EXPECT_TRUE(AssembleParamEntries(adjacent, {}));
+    EXPECT_EQ(AssembleParamEntries(adjacent, {}), RegroupOutcome::Changed);
     EXPECT_EQ(adjacent, expected);
     EXPECT_EQ(adjacent, ParamMapOf({{{C, 0xFFFF, 1}, S}, {{C + 0x10000, 0xFFF, 1}, S}}));
 }
