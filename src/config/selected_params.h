@@ -3,8 +3,6 @@
 #include <compare>
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
-#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -28,34 +26,21 @@ struct ParamSetting {
 /// The selected parameters: one setting per key, in key order, with the operations of an
 /// ordered map that the program uses. The entries lie in one sorted vector, so the entry at a
 /// position (its index in key order, which rows carry as item data) is found in constant time.
-/// Appending in key order (emplace_hint or insert_or_assign at end()) takes constant time; any
-/// other insert or an erase moves the entries after it and invalidates iterators. An entry's
-/// key is never to be changed through an iterator.
+/// Appending in key order (emplace_hint at end()) takes constant time; any other insert or an
+/// erase moves the entries after it and invalidates iterators. An entry's key is never to be
+/// changed through an iterator.
 class SelectedParamMap {
 public:
-    using key_type = ParamKey;
-    using mapped_type = ParamSetting;
     using value_type = std::pair<ParamKey, ParamSetting>;
     using iterator = std::vector<value_type>::iterator;
     using const_iterator = std::vector<value_type>::const_iterator;
-    using reverse_iterator = std::vector<value_type>::reverse_iterator;
-    using const_reverse_iterator = std::vector<value_type>::const_reverse_iterator;
     using size_type = std::size_t;
-
-    SelectedParamMap() = default;
-    /// Of equal keys the first is kept, as std::map does.
-    SelectedParamMap(std::initializer_list<value_type> entries);
 
     iterator begin() { return entries_.begin(); }
     iterator end() { return entries_.end(); }
     const_iterator begin() const { return entries_.begin(); }
     const_iterator end() const { return entries_.end(); }
-    reverse_iterator rbegin() { return entries_.rbegin(); }
-    reverse_iterator rend() { return entries_.rend(); }
-    const_reverse_iterator rbegin() const { return entries_.rbegin(); }
-    const_reverse_iterator rend() const { return entries_.rend(); }
     size_type size() const { return entries_.size(); }
-    bool empty() const { return entries_.empty(); }
     void clear() { entries_.clear(); }
     void reserve(size_type n) { entries_.reserve(n); }
 
@@ -67,33 +52,25 @@ public:
         return static_cast<size_type>(it - entries_.cbegin());
     }
 
-    iterator lower_bound(const ParamKey& key);
-    const_iterator lower_bound(const ParamKey& key) const;
-    iterator find(const ParamKey& key);
+    iterator find(const ParamKey& key) { return nth(index_of(std::as_const(*this).find(key))); }
     const_iterator find(const ParamKey& key) const;
-    size_type count(const ParamKey& key) const { return find(key) != end() ? 1 : 0; }
     bool contains(const ParamKey& key) const { return find(key) != end(); }
-    /// Throws std::out_of_range when the map lacks `key`.
-    ParamSetting& at(const ParamKey& key);
-    const ParamSetting& at(const ParamKey& key) const;
     /// The setting of `key`, a zero setting inserted first when the map lacks it.
-    ParamSetting& operator[](const ParamKey& key);
+    ParamSetting& operator[](const ParamKey& key) { return emplace(key, {}).first->second; }
 
-    /// Inserts unless the map holds `key`; the entry of `key` and whether it was inserted.
-    std::pair<iterator, bool> emplace(const ParamKey& key, const ParamSetting& setting);
-    /// As emplace; constant time when `hint` is where the key belongs.
+    /// Inserts {key, setting} unless the map holds `key`; the entry of `key`. Constant time
+    /// when `hint` is where the key belongs.
     iterator emplace_hint(const_iterator hint, const ParamKey& key, const ParamSetting& setting);
     iterator emplace_hint(const_iterator hint, const value_type& entry) {
         return emplace_hint(hint, entry.first, entry.second);
     }
-    /// Stores `setting` under `key`, replacing one already there.
-    iterator insert_or_assign(const_iterator hint, const ParamKey& key,
-                              const ParamSetting& setting);
-    iterator insert_or_assign(const ParamKey& key, const ParamSetting& setting) {
-        return insert_or_assign(end(), key, setting);
+    /// As emplace_hint; also whether the entry was inserted.
+    std::pair<iterator, bool> emplace(const ParamKey& key, const ParamSetting& setting) {
+        const size_type before = size();
+        const iterator it = emplace_hint(end(), key, setting);
+        return {it, size() != before};
     }
 
-    iterator erase(const_iterator it) { return entries_.erase(it); }
     size_type erase(const ParamKey& key);
 
     bool operator==(const SelectedParamMap&) const = default;

@@ -198,8 +198,8 @@ bool WalkYields(const SelectedParamMap& map, const ParamPositions* considered,
     return true;
 }
 
-/// `made` and `kept`, both in key order, as one map; of equal keys the one in `made` stays.
-SelectedParamMap Combined(const std::vector<Entry>& made, const std::vector<Entry>& kept) {
+/// `made` and `kept` (in key order) as one map; of equal keys the one in `made` stays.
+SelectedParamMap Combined(const SelectedParamMap& made, const std::vector<Entry>& kept) {
     SelectedParamMap map;
     map.reserve(made.size() + kept.size());
     auto k = kept.begin();
@@ -216,16 +216,15 @@ SelectedParamMap Combined(const std::vector<Entry>& made, const std::vector<Entr
 }
 
 /// Joins codes handed on in ascending order into runs of consecutive codes (code + 1) of one
-/// setting, each of at most MaxEntryElements codes, stored as InsertParamEntry keys them.
+/// setting, each of at most `maxRun` codes, stored with InsertParamEntry.
 class RunJoiner {
 public:
-    explicit RunJoiner(size_t limit) : limit_(limit) {}
+    RunJoiner(uint64_t maxRun, size_t limit) : maxRun_(maxRun), limit_(limit) {}
 
     /// Takes codes first ... first + n - 1; false once more than the limit's runs are made.
     bool Take(uint64_t first, uint64_t n, const ParamSetting& setting) {
         while (n > 0) {
-            if (!open_ || setting != setting_ || first != first_ + taken_ ||
-                taken_ == MaxEntryElements) {
+            if (!open_ || setting != setting_ || first != first_ + taken_ || taken_ == maxRun_) {
                 if (!Close())
                     return false;
                 open_ = true;
@@ -233,7 +232,7 @@ public:
                 taken_ = 0;
                 setting_ = setting;
             }
-            const uint64_t more = std::min<uint64_t>(n, MaxEntryElements - taken_);
+            const uint64_t more = std::min<uint64_t>(n, maxRun_ - taken_);
             taken_ += more;
             first += more;
             n -= more;
@@ -243,27 +242,50 @@ public:
     /// Stores the open run; false when the runs are then more than the limit.
     bool Close() {
         if (open_) {
-            const auto code = static_cast<uint32_t>(first_);
-            Runs.emplace_back(taken_ > 1 ? ParamKey{code, static_cast<uint16_t>(taken_ - 1), 1}
-                                         : ParamKey{code, 0, 0},
-                              setting_);
+            InsertParamEntry(static_cast<uint32_t>(taken_), static_cast<uint32_t>(first_), setting_,
+                             Runs);
             Joined = Joined || taken_ > 1;
             open_ = false;
         }
         return Runs.size() <= limit_;
     }
 
-    std::vector<Entry> Runs;
+    SelectedParamMap Runs;
     /// A run took more than one code.
     bool Joined = false;
 
 private:
+    uint64_t maxRun_;
     size_t limit_;
     bool open_ = false;
     uint64_t first_ = 0;
     uint64_t taken_ = 0;
     ParamSetting setting_;
 };
+
+/// The expansion of the considered entries (`considered` null: every entry), joined into runs
+/// of at most `maxRun` codes; the other entries are carried over. Divide (runs of one code) has
+/// changed the map when its number of entries changed, Assemble when it joined codes (also
+/// when it rebuilds a group as it was).
+RegroupOutcome Regroup(SelectedParamMap& map, const ParamPositions* considered, uint64_t maxRun) {
+    const size_t before = map.size();
+    const size_t limit = std::max(MaxDividedEntries, before);
+    RunJoiner joiner(maxRun, limit);
+    std::vector<Entry> kept;
+    const bool fits = WalkYields(map, considered, kept,
+                                 [&](uint64_t first, uint64_t n, const ParamSetting& setting) {
+                                     return joiner.Take(first, n, setting);
+                                 }) &&
+                      joiner.Close();
+    if (!fits)
+        return RegroupOutcome::TooMany;
+    SelectedParamMap result = Combined(joiner.Runs, kept);
+    if (result.size() > limit)
+        return RegroupOutcome::TooMany;
+    map = std::move(result);
+    const bool changed = maxRun == 1 ? map.size() != before : joiner.Joined;
+    return changed ? RegroupOutcome::Changed : RegroupOutcome::Unchanged;
+}
 
 /// Keys of the entries whose rows are selected, in key order. The menu and the prompts after
 /// it run nested event loops in which the map may be replaced, so a command keeps keys, not
@@ -313,7 +335,7 @@ void AddParameter(DialogState& state) {
         return;
     // A pick is added whole or not at all.
     for (const ParamKey& key : keys) {
-        if (state.SelectedParamMap.count(key) != 0) {
+        if (state.SelectedParamMap.contains(key)) {
             state.Prompts->MessageBoxId(ids::ParamAlreadyInList);
             return;
         }
@@ -369,59 +391,18 @@ void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions) 
     map = std::move(kept);
 }
 
-bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected, bool* tooMany) {
-    if (tooMany != nullptr)
-        *tooMany = false;
+RegroupOutcome DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
     const ParamPositions* considered = selected.empty() ? nullptr : &selected;
     if (selected.size() == 1) {
         const auto entry = map.nth(*selected.begin());
         if (entry == map.end() || entry->first.count == 0)
             considered = nullptr;
     }
-    const size_t before = map.size();
-    const size_t limit = std::max(MaxDividedEntries, before);
-    std::vector<Entry> singles;
-    std::vector<Entry> kept;
-    const bool fits = WalkYields(map, considered, kept,
-                                 [&](uint64_t first, uint64_t n, const ParamSetting& setting) {
-                                     if (n > limit - std::min(limit, singles.size()))
-                                         return false;
-                                     for (uint64_t code = first; code < first + n; ++code)
-                                         singles.emplace_back(
-                                             ParamKey{static_cast<uint32_t>(code), 0, 0}, setting);
-                                     return true;
-                                 });
-    if (!fits || singles.size() + kept.size() > limit) {
-        if (tooMany != nullptr)
-            *tooMany = true;
-        return false;
-    }
-    map = Combined(singles, kept);
-    return map.size() != before;
+    return Regroup(map, considered, 1);
 }
 
-bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected, bool* tooMany) {
-    if (tooMany != nullptr)
-        *tooMany = false;
-    const size_t limit = std::max(MaxDividedEntries, map.size());
-    RunJoiner joiner(limit);
-    std::vector<Entry> kept;
-    const bool fits =
-        WalkYields(map, selected.size() <= 1 ? nullptr : &selected, kept,
-                   [&](uint64_t first, uint64_t n, const ParamSetting& setting) {
-                       return joiner.Take(first, n, setting);
-                   }) &&
-        joiner.Close();
-    SelectedParamMap joined;
-    if (fits)
-        joined = Combined(joiner.Runs, kept);
-    if (!fits || joined.size() > limit) {
-        if (tooMany != nullptr)
-            *tooMany = true;
-        return false;
-    }
-    map = std::move(joined);
-    return joiner.Joined;
+RegroupOutcome AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected) {
+    return Regroup(map, selected.size() <= 1 ? nullptr : &selected, MaxEntryElements);
 }
 
 int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
@@ -440,26 +421,24 @@ int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
         menu.push_back({0, {}});
         menu.push_back({param_menu::Delete, prompts.LoadString(ids::MenuDelete)});
     }
-    switch (prompts.PopupMenu(menu)) {
+    const int choice = prompts.PopupMenu(menu);
+    switch (choice) {
     case param_menu::Add:
         AddParameter(state);
         break;
     case param_menu::Delete:
         DeleteSelected(state, keys);
         break;
-    case param_menu::Divide: {
-        bool tooMany = false;
-        if (!DivideParamEntries(state.SelectedParamMap, PositionsOf(state.SelectedParamMap, keys),
-                                &tooMany))
-            prompts.MessageBoxId(tooMany ? ids::TooManyParams : ids::NothingToDivide);
-        RefreshParamTable(state, 0);
-        break;
-    }
+    case param_menu::Divide:
     case param_menu::Assemble: {
-        bool tooMany = false;
-        if (!AssembleParamEntries(state.SelectedParamMap,
-                                  PositionsOf(state.SelectedParamMap, keys), &tooMany))
-            prompts.MessageBoxId(tooMany ? ids::TooManyParams : ids::NothingToAssemble);
+        SelectedParamMap& map = state.SelectedParamMap;
+        const bool divide = choice == param_menu::Divide;
+        const RegroupOutcome outcome = divide ? DivideParamEntries(map, PositionsOf(map, keys))
+                                              : AssembleParamEntries(map, PositionsOf(map, keys));
+        if (outcome == RegroupOutcome::TooMany)
+            prompts.MessageBoxId(ids::TooManyParams);
+        else if (outcome == RegroupOutcome::Unchanged)
+            prompts.MessageBoxId(divide ? ids::NothingToDivide : ids::NothingToAssemble);
         RefreshParamTable(state, 0);
         break;
     }
@@ -472,10 +451,7 @@ int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
 int OnParamCellDblClick(DialogState& state, int column, int row) {
     if (row < 0)
         return 0;
-    const uint32_t data = state.ParamList->ItemDataOfRow(row);
-    if (static_cast<int32_t>(data) < 0)
-        return 0;
-    const auto entry = state.SelectedParamMap.nth(data);
+    const auto entry = state.SelectedParamMap.nth(state.ParamList->ItemDataOfRow(row));
     if (entry == state.SelectedParamMap.end())
         return 0;
     const ParamKey key = entry->first;

@@ -1,7 +1,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <set>
 #include <vector>
 
@@ -38,25 +37,24 @@ void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions);
 /// area holds. A larger map could never be saved, and building it costs gigabytes.
 inline constexpr size_t MaxDividedEntries = 0x10000;
 
+/// What Divide or Assemble did. Unchanged: "No elements to divide" or "No elements to
+/// assemble", the map rebuilt all the same. TooMany (string 155): the result would hold more
+/// than MaxDividedEntries entries, and more than the map has, so the map is left as it was.
+enum class RegroupOutcome { Changed, Unchanged, TooMany };
+
 /// Splits the considered entries into single entries; a single that another entry also yields
 /// takes the setting of the later one in key order. Considered: every entry when no row is
 /// selected or the one selected row is a single entry; the one group when it alone is
-/// selected; else the selected entries. Returns false when the map ends with as many entries
-/// as before ("No elements to divide"); the map is rebuilt either way. A Divide that would
-/// leave more than MaxDividedEntries entries, and more than the map has, is refused: false,
-/// the map unchanged and `*tooMany` set (string 155).
-bool DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected,
-                        bool* tooMany = nullptr);
+/// selected; else the selected entries. Unchanged when the map ends with as many entries as
+/// before.
+RegroupOutcome DivideParamEntries(SelectedParamMap& map, const ParamPositions& selected);
 
 /// Splits the considered entries into singles (every entry when at most one row is selected),
 /// then joins runs of consecutive codes (code + 1 on the whole 32-bit value) with equal rate
 /// and plot flag into groups of step 1 of at most MaxEntryElements codes; entries not
 /// considered are carried over unchanged. The singles are never built one by one: time and
-/// memory follow the entries and the result. Returns false when no singles were joined ("No
-/// elements to assemble"). A result of more than MaxDividedEntries entries, and more than
-/// the map has, is refused: false, the map unchanged and `*tooMany` set (string 155).
-bool AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected,
-                          bool* tooMany = nullptr);
+/// memory follow the entries and the result. Unchanged when no singles were joined.
+RegroupOutcome AssembleParamEntries(SelectedParamMap& map, const ParamPositions& selected);
 
 /// Right click in the parameter list (both arguments unused): with a telemetry type chosen,
 /// offers Add, Assemble, Divide and, with rows selected, Delete, and carries out the choice.

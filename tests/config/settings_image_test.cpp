@@ -4,6 +4,7 @@
 
 #include "config/settings_image.h"
 #include "model/param_code.h"
+#include "support/param_maps.h"
 
 namespace {
 constexpr int32_t Type = 0x4D;
@@ -468,11 +469,12 @@ TEST_F(SettingsImageTest, StepsWithoutSelectorAreWrittenAsSingleCodes) {
 TEST_F(SettingsImageTest, ImagesDecodeToWhatWasEncoded) {
     const SelectedParamMap maps[] = {
         {},
-        {{{Two, 0, 0}, {1, 0}}},
-        {{{Two, 0, 0}, {10, 1}}, {{Two, 4, 1}, {20, 0}}, {{Four, 2, 0x100}, {28800, 1}}},
-        {{{Two, 2, 1}, {5, 0}}, {{Two, 4, 1}, {6, 1}}}, // two runs, no single key
-        {{{Two, 4, 1}, {5, 1}}, {{Two + 1, 0, 0}, {6, 0}}},
-        {{{0x7FFFFFFF, 0, 0}, {3, 0}}, {{0x80000000, 1, 1}, {32767, 1}}},
+        ParamMapOf({{{Two, 0, 0}, {1, 0}}}),
+        ParamMapOf(
+            {{{Two, 0, 0}, {10, 1}}, {{Two, 4, 1}, {20, 0}}, {{Four, 2, 0x100}, {28800, 1}}}),
+        ParamMapOf({{{Two, 2, 1}, {5, 0}}, {{Two, 4, 1}, {6, 1}}}), // two runs, no single key
+        ParamMapOf({{{Two, 4, 1}, {5, 1}}, {{Two + 1, 0, 0}, {6, 0}}}),
+        ParamMapOf({{{0x7FFFFFFF, 0, 0}, {3, 0}}, {{0x80000000, 1, 1}, {32767, 1}}}),
     };
     for (const SelectedParamMap& map : maps) {
         const auto decoded = DecodeSettingsImage(EncodeSettingsImage(SamplePage(), map, Type));
@@ -486,17 +488,17 @@ TEST_F(SettingsImageTest, ImagesDecodeToWhatWasEncoded) {
 
 TEST_F(SettingsImageTest, LossyParts) {
     // A single entry's step is not written, and a plot flag is one bit.
-    SelectedParamMap map = {{{Two, 0, 5}, {9, 2}}};
+    SelectedParamMap map = ParamMapOf({{{Two, 0, 5}, {9, 2}}});
     const auto decoded = DecodeSettingsImage(EncodeSettingsImage(SamplePage(), map, Type));
     ASSERT_TRUE(decoded);
-    EXPECT_EQ(decoded->Params, (SelectedParamMap{{{Two, 0, 0}, {9, 1}}}));
+    EXPECT_EQ(decoded->Params, ParamMapOf({{{Two, 0, 0}, {9, 1}}}));
 
     // A long run reads back as the runs it was cut into; the codes are the same.
-    map = {{{Two, 5000, 1}, {9, 0}}};
+    map = ParamMapOf({{{Two, 5000, 1}, {9, 0}}});
     const auto split = DecodeSettingsImage(EncodeSettingsImage(SamplePage(), map, Type));
     ASSERT_TRUE(split);
     EXPECT_EQ(split->Params,
-              (SelectedParamMap{{{Two, 4095, 1}, {9, 0}}, {{Two + 4096, 904, 1}, {9, 0}}}));
+              ParamMapOf({{{Two, 4095, 1}, {9, 0}}, {{Two + 4096, 904, 1}, {9, 0}}}));
 }
 
 TEST_F(SettingsImageTest, ReadingContinuationEntries) {
@@ -504,7 +506,7 @@ TEST_F(SettingsImageTest, ReadingContinuationEntries) {
     ParamEntryReadState state;
     ReadParamEntry(state, {Two, 6, 0x0014}, map);
     ReadParamEntry(state, {0xF037D004, 0, 0}, map); // count 4, selector 1, plot
-    EXPECT_EQ(map, (SelectedParamMap{{{Two, 4, 0x100}, {20, 1}}}));
+    EXPECT_EQ(map, ParamMapOf({{{Two, 4, 0x100}, {20, 1}}}));
 
     // The same base code earlier as an entry of its own keeps its single key.
     map.clear();
@@ -514,22 +516,23 @@ TEST_F(SettingsImageTest, ReadingContinuationEntries) {
     EXPECT_TRUE(state.LastBaseExisted);
     ReadParamEntry(state, {0xF0379004, 0, 0x7777}, map);
     ReadParamEntry(state, {0xF0378002, 0, 0x7777}, map); // a further run on the same base
-    EXPECT_EQ(map, (SelectedParamMap{
-                       {{Two, 0, 0}, {3, 1}}, {{Two, 2, 1}, {20, 0}}, {{Two, 4, 0x100}, {20, 0}}}));
+    EXPECT_EQ(
+        map,
+        ParamMapOf({{{Two, 0, 0}, {3, 1}}, {{Two, 2, 1}, {20, 0}}, {{Two, 4, 0x100}, {20, 0}}}));
 
     // Before any base entry a continuation code is a base entry itself.
     map.clear();
     state = {};
     ReadParamEntry(state, {0xF0378004, 0, 0x0005}, map);
-    EXPECT_EQ(map, (SelectedParamMap{{{0xF0378004, 0, 0}, {5, 0}}}));
+    EXPECT_EQ(map, ParamMapOf({{{0xF0378004, 0, 0}, {5, 0}}}));
     EXPECT_EQ(state.LastBaseCode, 0xF0378004u);
 }
 
 TEST_F(SettingsImageTest, DecodingTakesOnlyTheEntriesPresent) {
-    SelectedParamMap map = {{{Two, 0, 0}, {1, 0}}, {{Four, 0, 0}, {2, 0}}};
+    SelectedParamMap map = ParamMapOf({{{Two, 0, 0}, {1, 0}}, {{Four, 0, 0}, {2, 0}}});
     auto image = EncodeSettingsImage(SamplePage(), map, Type);
     PutU16(&image[0xB6], 1);
-    EXPECT_EQ(DecodeSettingsImage(image)->Params, (SelectedParamMap{{{Two, 0, 0}, {1, 0}}}));
+    EXPECT_EQ(DecodeSettingsImage(image)->Params, ParamMapOf({{{Two, 0, 0}, {1, 0}}}));
     PutU16(&image[0xB6], 500); // announces more than the bytes hold
     EXPECT_EQ(DecodeSettingsImage(image)->Params, map);
 }

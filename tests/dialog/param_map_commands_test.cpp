@@ -11,6 +11,7 @@
 #include "platform/string_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/fake_table_ctrl.h"
+#include "support/param_maps.h"
 #include "text/wide_text.h"
 
 namespace {
@@ -20,6 +21,10 @@ const ParamSetting S{10, 0};
 const ParamSetting T{20, 0};
 
 using Map = SelectedParamMap;
+
+RegroupOutcome Outcome(bool changed) {
+    return changed ? RegroupOutcome::Changed : RegroupOutcome::Unchanged;
+}
 
 struct MapCase {
     const char* name;
@@ -33,45 +38,51 @@ TEST(ParamMapCommands, Assemble) {
     const MapCase cases[] = {
         {"empty", {}, {}, {}, false},
         {"gaps and different settings stay",
-         {{{C, 0, 0}, S}, {{C + 2, 0, 0}, S}, {{C + 3, 0, 0}, T}},
+         ParamMapOf({{{C, 0, 0}, S}, {{C + 2, 0, 0}, S}, {{C + 3, 0, 0}, T}}),
          {},
-         {{{C, 0, 0}, S}, {{C + 2, 0, 0}, S}, {{C + 3, 0, 0}, T}},
+         ParamMapOf({{{C, 0, 0}, S}, {{C + 2, 0, 0}, S}, {{C + 3, 0, 0}, T}}),
          false},
         {"three consecutive singles",
-         {{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}, {{C + 2, 0, 0}, S}},
+         ParamMapOf({{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}, {{C + 2, 0, 0}, S}}),
          {},
-         {{{C, 2, 1}, S}},
+         ParamMapOf({{{C, 2, 1}, S}}),
          true},
-        {"a lone unit group is rebuilt", {{{C, 3, 1}, S}}, {}, {{{C, 3, 1}, S}}, true},
-        {"a lone group of step 256 falls apart",
-         {{{C, 3, 256}, S}},
+        {"a lone unit group is rebuilt",
+         ParamMapOf({{{C, 3, 1}, S}}),
          {},
-         {{{C, 0, 0}, S}, {{C + 256, 0, 0}, S}, {{C + 512, 0, 0}, S}, {{C + 768, 0, 0}, S}},
+         ParamMapOf({{{C, 3, 1}, S}}),
+         true},
+        {"a lone group of step 256 falls apart",
+         ParamMapOf({{{C, 3, 256}, S}}),
+         {},
+         ParamMapOf(
+             {{{C, 0, 0}, S}, {{C + 256, 0, 0}, S}, {{C + 512, 0, 0}, S}, {{C + 768, 0, 0}, S}}),
          false},
         {"plot flags differ",
-         {{{C, 0, 0}, {10, 0}}, {{C + 1, 0, 0}, {10, 1}}},
+         ParamMapOf({{{C, 0, 0}, {10, 0}}, {{C + 1, 0, 0}, {10, 1}}}),
          {},
-         {{{C, 0, 0}, {10, 0}}, {{C + 1, 0, 0}, {10, 1}}},
+         ParamMapOf({{{C, 0, 0}, {10, 0}}, {{C + 1, 0, 0}, {10, 1}}}),
          false},
         {"selected group and single join, the rest is carried over",
-         {{{C - 5, 0, 0}, S}, {{C, 2, 1}, S}, {{C + 3, 0, 0}, S}, {{C + 4, 0, 0}, S}},
+         ParamMapOf({{{C - 5, 0, 0}, S}, {{C, 2, 1}, S}, {{C + 3, 0, 0}, S}, {{C + 4, 0, 0}, S}}),
          {1, 2},
-         {{{C - 5, 0, 0}, S}, {{C, 3, 1}, S}, {{C + 4, 0, 0}, S}},
+         ParamMapOf({{{C - 5, 0, 0}, S}, {{C, 3, 1}, S}, {{C + 4, 0, 0}, S}}),
          true},
         {"one selected row counts as none",
-         {{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}},
+         ParamMapOf({{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}}),
          {1},
-         {{{C, 1, 1}, S}},
+         ParamMapOf({{{C, 1, 1}, S}}),
          true},
         {"runs cross band 255 into the next averaging index and keep code 0",
-         {{{0, 0, 0}, S}, {{1, 0, 0}, S}, {{0x510001FFu, 0, 0}, S}, {{0x51000200u, 0, 0}, S}},
+         ParamMapOf(
+             {{{0, 0, 0}, S}, {{1, 0, 0}, S}, {{0x510001FFu, 0, 0}, S}, {{0x51000200u, 0, 0}, S}}),
          {},
-         {{{0, 1, 1}, S}, {{0x510001FFu, 1, 1}, S}},
+         ParamMapOf({{{0, 1, 1}, S}, {{0x510001FFu, 1, 1}, S}}),
          true},
     };
     for (const MapCase& c : cases) {
         Map map = c.before;
-        EXPECT_EQ(AssembleParamEntries(map, c.selected), c.changed) << c.name;
+        EXPECT_EQ(AssembleParamEntries(map, c.selected), Outcome(c.changed)) << c.name;
         EXPECT_EQ(map, c.after) << c.name;
     }
 }
@@ -80,34 +91,34 @@ TEST(ParamMapCommands, Divide) {
     const MapCase cases[] = {
         {"empty", {}, {}, {}, false},
         {"every group when none is selected",
-         {{{C, 1, 1}, S}, {{C + 8, 1, 2}, T}},
+         ParamMapOf({{{C, 1, 1}, S}, {{C + 8, 1, 2}, T}}),
          {},
-         {{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}, {{C + 8, 0, 0}, T}, {{C + 10, 0, 0}, T}},
+         ParamMapOf({{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}, {{C + 8, 0, 0}, T}, {{C + 10, 0, 0}, T}}),
          true},
         {"one selected single divides every group",
-         {{{C - 1, 0, 0}, S}, {{C, 1, 1}, S}, {{C + 8, 1, 1}, T}},
+         ParamMapOf({{{C - 1, 0, 0}, S}, {{C, 1, 1}, S}, {{C + 8, 1, 1}, T}}),
          {0},
-         {{{C - 1, 0, 0}, S},
-          {{C, 0, 0}, S},
-          {{C + 1, 0, 0}, S},
-          {{C + 8, 0, 0}, T},
-          {{C + 9, 0, 0}, T}},
+         ParamMapOf({{{C - 1, 0, 0}, S},
+                     {{C, 0, 0}, S},
+                     {{C + 1, 0, 0}, S},
+                     {{C + 8, 0, 0}, T},
+                     {{C + 9, 0, 0}, T}}),
          true},
         {"one selected group divides only itself",
-         {{{C, 1, 1}, S}, {{C + 8, 1, 1}, T}},
+         ParamMapOf({{{C, 1, 1}, S}, {{C + 8, 1, 1}, T}}),
          {1},
-         {{{C, 1, 1}, S}, {{C + 8, 0, 0}, T}, {{C + 9, 0, 0}, T}},
+         ParamMapOf({{{C, 1, 1}, S}, {{C + 8, 0, 0}, T}, {{C + 9, 0, 0}, T}}),
          true},
         {"the later entry's setting wins for a shared key",
-         {{{C, 2, 1}, S}, {{C + 1, 0, 0}, T}},
+         ParamMapOf({{{C, 2, 1}, S}, {{C + 1, 0, 0}, T}}),
          {},
-         {{{C, 0, 0}, S}, {{C + 1, 0, 0}, T}, {{C + 2, 0, 0}, S}},
+         ParamMapOf({{{C, 0, 0}, S}, {{C + 1, 0, 0}, T}, {{C + 2, 0, 0}, S}}),
          true},
-        {"singles only", {{{C, 0, 0}, S}}, {}, {{{C, 0, 0}, S}}, false},
+        {"singles only", ParamMapOf({{{C, 0, 0}, S}}), {}, ParamMapOf({{{C, 0, 0}, S}}), false},
     };
     for (const MapCase& c : cases) {
         Map map = c.before;
-        EXPECT_EQ(DivideParamEntries(map, c.selected), c.changed) << c.name;
+        EXPECT_EQ(DivideParamEntries(map, c.selected), Outcome(c.changed)) << c.name;
         EXPECT_EQ(map, c.after) << c.name;
     }
 }
@@ -116,8 +127,8 @@ TEST(ParamMapCommands, AssembleNeverOverflowsTheCountOfOneEntry) {
     Map map;
     for (uint32_t k = 0; k < MaxEntryElements + 2; ++k)
         map[{C + k, 0, 0}] = S;
-    EXPECT_TRUE(AssembleParamEntries(map, {}));
-    EXPECT_EQ(map, (Map{{{C, 0xFFFF, 1}, S}, {{C + MaxEntryElements, 1, 1}, S}}));
+    EXPECT_EQ(AssembleParamEntries(map, {}), RegroupOutcome::Changed);
+    EXPECT_EQ(map, ParamMapOf({{{C, 0xFFFF, 1}, S}, {{C + MaxEntryElements, 1, 1}, S}}));
 }
 
 /// Divide and Assemble as the expansion defines them, key by key (fit for small maps only): the
@@ -158,7 +169,7 @@ struct Expansion {
         };
         for (const auto& [key, yield] : Keys) {
             if (!yield.Single) {
-                joined.insert_or_assign(key, yield.Setting);
+                joined[key] = yield.Setting;
             } else if (run && run->second < MaxEntryElements &&
                        key.code == run->first + run->second && yield.Setting == setting) {
                 ++run->second;
@@ -197,16 +208,15 @@ TEST(ParamMapCommands, DivideAndAssembleGiveWhatTheExpansionGives) {
 
         const Expansion all(map, selected.size() <= 1 ? nullptr : &selected);
         Map assembled = map;
-        bool tooMany = true;
-        EXPECT_EQ(AssembleParamEntries(assembled, selected, &tooMany), all.Assembled().second);
+        EXPECT_EQ(AssembleParamEntries(assembled, selected), Outcome(all.Assembled().second));
         EXPECT_EQ(assembled, all.Assembled().first);
-        EXPECT_FALSE(tooMany);
 
         const ParamPositions* divided = selected.empty() ? nullptr : &selected;
         if (selected.size() == 1 && map.nth(*selected.begin())->first.count == 0)
             divided = nullptr;
         Map result = map;
-        EXPECT_EQ(DivideParamEntries(result, selected), Expansion(map, divided).Divided().size() != map.size());
+        EXPECT_EQ(DivideParamEntries(result, selected),
+                  Outcome(Expansion(map, divided).Divided().size() != map.size()));
         EXPECT_EQ(result, Expansion(map, divided).Divided());
     }
 }
@@ -217,17 +227,17 @@ TEST(ParamMapCommands, AssembleJoinsGroupsWithoutBuildingTheirSingles) {
     Map map;
     for (uint32_t g = 0; g < 0x7FFF; ++g)
         map.emplace_hint(map.end(), ParamKey{C + g, 0xFFFF, 1}, S);
-    EXPECT_TRUE(AssembleParamEntries(map, {}));
-    EXPECT_EQ(map, (Map{{{C, 0xFFFF, 1}, S}, {{C + 0x10000, 0x7FFD, 1}, S}}));
+    EXPECT_EQ(AssembleParamEntries(map, {}), RegroupOutcome::Changed);
+    EXPECT_EQ(map, ParamMapOf({{{C, 0xFFFF, 1}, S}, {{C + 0x10000, 0x7FFD, 1}, S}}));
 
     // A run is cut every 65536 codes from its start, also across groups.
     Map adjacent;
     for (uint32_t g = 0; g < 17; ++g)
         adjacent[{C + g * 0x1000, 0xFFF, 1}] = S;
     const auto [expected, joined] = Expansion(adjacent, nullptr).Assembled();
-    EXPECT_TRUE(AssembleParamEntries(adjacent, {}));
+    EXPECT_EQ(AssembleParamEntries(adjacent, {}), RegroupOutcome::Changed);
     EXPECT_EQ(adjacent, expected);
-    EXPECT_EQ(adjacent, (Map{{{C, 0xFFFF, 1}, S}, {{C + 0x10000, 0xFFF, 1}, S}}));
+    EXPECT_EQ(adjacent, ParamMapOf({{{C, 0xFFFF, 1}, S}, {{C + 0x10000, 0xFFF, 1}, S}}));
 }
 
 TEST(ParamMapCommands, KeysOfPickCoverExactlyItsCodesAndDelete) {
@@ -255,9 +265,10 @@ TEST(ParamMapCommands, KeysOfPickCoverExactlyItsCodesAndDelete) {
     EXPECT_EQ(KeysOfPick(many),
               (std::vector<ParamKey>{{C, 0xFFFF, 1}, {C + MaxEntryElements, 0, 0}}));
 
-    Map map{{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}, {{C + 2, 0, 0}, S}, {{C + 3, 0, 0}, S}};
+    Map map =
+        ParamMapOf({{{C, 0, 0}, S}, {{C + 1, 0, 0}, S}, {{C + 2, 0, 0}, S}, {{C + 3, 0, 0}, S}});
     DeleteParamEntries(map, {0, 2, 9});
-    EXPECT_EQ(map, (Map{{{C + 1, 0, 0}, S}, {{C + 3, 0, 0}, S}}));
+    EXPECT_EQ(map, ParamMapOf({{{C + 1, 0, 0}, S}, {{C + 3, 0, 0}, S}}));
 }
 
 /// The handlers on a working state with a chosen type and the parameter list as the program
@@ -273,7 +284,7 @@ protected:
         f.Controls.ComboAddString(ctl::TeleTypeCombo, u"Type");
         f.Controls.ComboSetCurSel(ctl::TeleTypeCombo, 0);
         f.Prompts.Strings[ids::ConfirmDeletion] = u"Confirm deletion of %d elements";
-        Show({{{C, 0, 0}, {10, 0}}, {{C, 4, 1}, {20, 0}}, {{C + 9, 0, 0}, {60, 1}}});
+        Show(ParamMapOf({{{C, 0, 0}, {10, 0}}, {{C, 4, 1}, {20, 0}}, {{C + 9, 0, 0}, {60, 1}}}));
     }
     void Show(const Map& map) {
         f.State.SelectedParamMap = map;
@@ -295,7 +306,7 @@ protected:
             table.Store.SetSelected(RowOfRate(rate), true);
         }
     }
-    ParamSetting Setting(const ParamKey& key) { return f.State.SelectedParamMap.at(key); }
+    ParamSetting Setting(const ParamKey& key) { return SettingAt(f.State.SelectedParamMap, key); }
     std::vector<int> MenuCommands() const {
         std::vector<int> ids;
         for (const MenuItem& item : f.Prompts.Menus.back())
@@ -332,7 +343,7 @@ TEST_F(ParamMapHandlersTest, DeleteAsksWithTheCountAndRemovesTheSelectedEntries)
     OnParamListMenu(f.State, 0, 0);
     EXPECT_EQ(f.Prompts.Texts(), std::vector<std::u16string>(2, u"Confirm deletion of 2 elements"));
     EXPECT_EQ(f.Prompts.Boxes.back().Buttons, MbButtons::YesNo);
-    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C, 4, 1}, {20, 0}}}));
+    EXPECT_EQ(f.State.SelectedParamMap, ParamMapOf({{{C, 4, 1}, {20, 0}}}));
     EXPECT_EQ(table.Store.RowCount(), 1u);
     EXPECT_EQ(table.Store.GetSelectedIndex(), -1);
 }
@@ -340,11 +351,11 @@ TEST_F(ParamMapHandlersTest, DeleteAsksWithTheCountAndRemovesTheSelectedEntries)
 // Rows sorted by another column than the parameter stand in another order than their
 // entries; every command still reaches the entry of the row picked.
 TEST_F(ParamMapHandlersTest, RowsSortedByRateReachTheirOwnEntries) {
-    Show({{{C, 0, 0}, {50, 0}},
-          {{C + 1, 0, 0}, {40, 0}},
-          {{C + 2, 3, 1}, {30, 0}},
-          {{C + 7, 0, 0}, {20, 0}},
-          {{C + 8, 0, 0}, {10, 0}}});
+    Show(ParamMapOf({{{C, 0, 0}, {50, 0}},
+                     {{C + 1, 0, 0}, {40, 0}},
+                     {{C + 2, 3, 1}, {30, 0}},
+                     {{C + 7, 0, 0}, {20, 0}},
+                     {{C + 8, 0, 0}, {10, 0}}}));
     table.SortByColumn(1);
     ASSERT_EQ(RowOfRate(10), 0);
 
@@ -352,9 +363,9 @@ TEST_F(ParamMapHandlersTest, RowsSortedByRateReachTheirOwnEntries) {
     f.Prompts.MenuAnswers = {param_menu::Delete};
     f.Prompts.Answers = {MbResult::Yes};
     OnParamListMenu(f.State, 0, 0);
-    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C, 0, 0}, {50, 0}},
-                                             {{C + 2, 3, 1}, {30, 0}},
-                                             {{C + 8, 0, 0}, {10, 0}}}));
+    EXPECT_EQ(
+        f.State.SelectedParamMap,
+        ParamMapOf({{{C, 0, 0}, {50, 0}}, {{C + 2, 3, 1}, {30, 0}}, {{C + 8, 0, 0}, {10, 0}}}));
 
     SelectRates({30});
     f.Prompts.MenuAnswers = {param_menu::Divide};
@@ -383,11 +394,11 @@ TEST_F(ParamMapHandlersTest, AddStoresTheNewKeyAndRefusesOneAlreadyThere) {
         OnParamListMenu(f.State, 0, 0);
     EXPECT_EQ(f.Prompts.AddParameterOpenings, 5);
     EXPECT_EQ(f.Prompts.Texts(), (std::vector<std::u16string>{u"#138"}));
-    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C, 0, 0}, {10, 0}},
-                                             {{C, 1, 1}, {7, 0}},
-                                             {{C, 4, 1}, {20, 0}},
-                                             {{C + 9, 0, 0}, {60, 1}},
-                                             {{C + 20, 0, 0}, {8, 0}}}));
+    EXPECT_EQ(f.State.SelectedParamMap, ParamMapOf({{{C, 0, 0}, {10, 0}},
+                                                    {{C, 1, 1}, {7, 0}},
+                                                    {{C, 4, 1}, {20, 0}},
+                                                    {{C + 9, 0, 0}, {60, 1}},
+                                                    {{C + 20, 0, 0}, {8, 0}}}));
     EXPECT_EQ(table.SelectedItemData(), (std::vector<uint32_t>{4})) << "the new single's row";
 }
 
@@ -399,7 +410,7 @@ TEST_F(ParamMapHandlersTest, DivideAndAssembleBeyond65536EntriesAreRefusedAndCha
     Map tooMany = groups;
     tooMany[{C + 0x20000, 0, 0}] = T;
     // Two groups of step 4 that interleave without touching fall apart into 131072 singles.
-    const Map apart{{{C, 0xFFFF, 4}, S}, {{C + 2, 0xFFFF, 4}, S}};
+    const Map apart = ParamMapOf({{{C, 0xFFFF, 4}, S}, {{C + 2, 0xFFFF, 4}, S}});
     f.Prompts.MenuAnswers = {param_menu::Divide, param_menu::Assemble, param_menu::Divide};
 
     Show(tooMany);
@@ -427,16 +438,16 @@ TEST_F(ParamMapHandlersTest, AddOfAPickWithAGapStoresExactlyItsCodesOrNothing) {
     OnParamListMenu(f.State, 0, 0);
     OnParamListMenu(f.State, 0, 0);
     EXPECT_EQ(f.Prompts.Texts(), (std::vector<std::u16string>{u"#138"}));
-    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C, 0, 0}, {10, 0}},
-                                             {{C, 4, 1}, {20, 0}},
-                                             {{C + 9, 0, 0}, {60, 1}},
-                                             {{C + 30, 1, 1}, {7, 0}},
-                                             {{C + 33, 1, 1}, {7, 0}}}));
+    EXPECT_EQ(f.State.SelectedParamMap, ParamMapOf({{{C, 0, 0}, {10, 0}},
+                                                    {{C, 4, 1}, {20, 0}},
+                                                    {{C + 9, 0, 0}, {60, 1}},
+                                                    {{C + 30, 1, 1}, {7, 0}},
+                                                    {{C + 33, 1, 1}, {7, 0}}}));
     EXPECT_TRUE(table.SelectedItemData().empty());
 }
 
 TEST_F(ParamMapHandlersTest, DivideAndAssembleReportWhenNothingChanges) {
-    Show({{{C, 0, 0}, S}, {{C + 5, 0, 0}, S}});
+    Show(ParamMapOf({{{C, 0, 0}, S}, {{C + 5, 0, 0}, S}}));
     f.Prompts.MenuAnswers = {param_menu::Divide, param_menu::Assemble};
     OnParamListMenu(f.State, 0, 0);
     OnParamListMenu(f.State, 0, 0);
@@ -483,16 +494,18 @@ TEST_F(ParamMapHandlersTest, PlotCellTogglesAndSelectsTheCodesLastRow) {
 TEST_F(ParamMapHandlersTest, CommandsAimAtTheirEntriesWhenTheMapChangesUnderAPrompt) {
     SelectRates({60}); // C + 9
     f.Prompts.MenuAnswers = {param_menu::Delete};
-    f.Prompts.DuringMessageBox = [this] { Show({{{C - 1, 0, 0}, T}, {{C, 0, 0}, S}, {{C + 9, 0, 0}, S}}); };
+    f.Prompts.DuringMessageBox = [this] {
+        Show(ParamMapOf({{{C - 1, 0, 0}, T}, {{C, 0, 0}, S}, {{C + 9, 0, 0}, S}}));
+    };
     OnParamListMenu(f.State, 0, 0);
-    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C - 1, 0, 0}, T}, {{C, 0, 0}, S}}));
+    EXPECT_EQ(f.State.SelectedParamMap, ParamMapOf({{{C - 1, 0, 0}, T}, {{C, 0, 0}, S}}));
 
     // The entry whose rate is being edited goes away while the text dialog is open.
     f.Prompts.DuringMessageBox = nullptr;
-    f.Prompts.DuringDialog = [this] { Show({{{C + 50, 0, 0}, T}}); };
+    f.Prompts.DuringDialog = [this] { Show(ParamMapOf({{{C + 50, 0, 0}, T}})); };
     f.Prompts.EditTextAnswers = {u"30"};
     OnParamCellDblClick(f.State, 1, RowOfRate(S.rate));
-    EXPECT_EQ(f.State.SelectedParamMap, (Map{{{C + 50, 0, 0}, T}}));
+    EXPECT_EQ(f.State.SelectedParamMap, ParamMapOf({{{C + 50, 0, 0}, T}}));
     EXPECT_TRUE(f.Prompts.Texts().size() == 1) << "only the deletion's confirmation";
 }
 

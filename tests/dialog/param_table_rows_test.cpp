@@ -9,6 +9,7 @@
 #include "platform/string_ids.h"
 #include "support/dialog_fixture.h"
 #include "support/fake_table_ctrl.h"
+#include "support/param_maps.h"
 
 namespace {
 
@@ -111,11 +112,11 @@ TEST_F(ParamTableRowsTest, RowsCarryNameRatePlotAndCodeKeyWithPositionsAsItemDat
     f.State.DeviceParamLayout = layout;
     const uint32_t c = Code(1, 0, 0, 0);
     const uint32_t negative = Code(1, 0, 0, 1, 1, 8);
-    f.State.SelectedParamMap = {
+    f.State.SelectedParamMap = ParamMapOf({
         {{c, 0, 0}, {60, 0}},
         {{c, 2, 1}, {5, 1}},
         {{negative, 0, 0}, {1, 0}},
-    };
+    });
     table.AddRow(u"stale\n1\n+\n00000001\n", 7);
     RefreshParamTable(f.State, 0);
 
@@ -134,7 +135,8 @@ TEST_F(ParamTableRowsTest, RowsCarryNameRatePlotAndCodeKeyWithPositionsAsItemDat
 
 TEST_F(ParamTableRowsTest, SelectsTheLastEntryOfTheCodeOrNone) {
     const uint32_t c = Code(3, 0, 0, 0);
-    f.State.SelectedParamMap = {{{c, 0, 0}, {1, 0}}, {{c, 4, 1}, {1, 0}}, {{c + 9, 0, 0}, {1, 0}}};
+    f.State.SelectedParamMap =
+        ParamMapOf({{{c, 0, 0}, {1, 0}}, {{c, 4, 1}, {1, 0}}, {{c + 9, 0, 0}, {1, 0}}});
     RefreshParamTable(f.State, c);
     EXPECT_EQ(table.SelectedItemData(), (std::vector<uint32_t>{1}));
 

@@ -400,7 +400,7 @@ TEST_F(ReplyHandlerTest, GetSettingsStartsOverAndAsksTheChosenAdapter) {
     OnGetSettings(f.State);
     EXPECT_EQ(f.Controls.GetWindowText(ctl::InfoEdit), u"");
     EXPECT_EQ(f.Controls.GetWindowText(ctl::MacText), u"");
-    EXPECT_TRUE(f.State.SelectedParamMap.empty());
+    EXPECT_EQ(f.State.SelectedParamMap.size(), 0u);
     EXPECT_TRUE(f.State.ConfigImage.empty());
     EXPECT_EQ(f.State.ConfigRead, 0u);
     EXPECT_EQ(f.SentRequestWords(), std::vector<uint32_t>{ReadVinWord});

@@ -20,6 +20,7 @@
 #include "protocol/protocol.h"
 #include "protocol/request_codes.h"
 #include "support/dialog_fixture.h"
+#include "support/param_maps.h"
 
 namespace {
 
@@ -135,7 +136,7 @@ private:
 TEST_F(SaveSettingsTest, OldFirmwareQueuesTheImageAloneAndProbesTheChosenAdapter) {
     QueueEarlierJob();
     f->State.LastWriteSendTick = 0;
-    f->State.SelectedParamMap = {{{Band, 0, 0}, {10, 1}}, {{Band + 1, 2, 1}, {60, 0}}};
+    f->State.SelectedParamMap = ParamMapOf({{{Band, 0, 0}, {10, 1}}, {{Band + 1, 2, 1}, {60, 0}}});
     OnSaveSettings(f->State);
 
     ASSERT_EQ(f->State.WriteQueue.size(), 1u);
@@ -264,7 +265,7 @@ TEST_F(SaveSettingsTest, OfTwoFailedChecksTheEarlierOneIsShown) {
         int Expected;
     };
     auto tooManyParams = [](DialogFixture& d) {
-        d.State.SelectedParamMap = {{{Band, 8160, 2}, {1, 0}}};
+        d.State.SelectedParamMap = ParamMapOf({{{Band, 8160, 2}, {1, 0}}});
     };
     const Case cases[] = {
         {"bad MAC, no polarization",
@@ -448,7 +449,7 @@ TEST_F(SaveSettingsTest, PassingFormsEncodeWhatTheyHold) {
         {"uncontrolled polarization and range pass on a frame without them",
          [this](DialogFixture& d) {
              SelectBareType(ctl::PolarizationOutOfControl, ctl::RangeOutOfControl);
-             d.State.SelectedParamMap = {{{Band + 9, 0, 0}, {5, 0}}};
+             d.State.SelectedParamMap = ParamMapOf({{{Band + 9, 0, 0}, {5, 0}}});
          },
          [](const SettingsPage& p) {
              EXPECT_EQ(p.PolarizationControl, 0);
@@ -629,14 +630,14 @@ TEST_F(SaveSettingsTest, NoDescriptorIsBuiltForATypeThatDoesNotDecode) {
 
 TEST_F(SaveSettingsTest, EntriesMustFitTheSettingsArea) {
     // A step without a selector is written code by code: count + 1 entries.
-    f->State.SelectedParamMap = {{{Band, 8159, 2}, {1, 0}}};
+    f->State.SelectedParamMap = ParamMapOf({{{Band, 8159, 2}, {1, 0}}});
     OnSaveSettings(f->State);
     ASSERT_EQ(f->State.WriteQueue.size(), 1u);
     EXPECT_EQ(f->State.WriteQueue.front().Data.size(), 0x10000u);
     EXPECT_EQ(SavedPage().ParamCount, 8160);
 
     Reset();
-    f->State.SelectedParamMap = {{{Band, 8160, 2}, {1, 0}}};
+    f->State.SelectedParamMap = ParamMapOf({{{Band, 8160, 2}, {1, 0}}});
     OnSaveSettings(f->State);
     EXPECT_EQ(f->Prompts.Texts(), std::vector<std::u16string>{StringIdText(ids::TooManyParams)});
     ExpectNothingQueued();

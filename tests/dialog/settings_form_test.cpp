@@ -124,7 +124,7 @@ TEST_F(SettingsFormTest, ResetClearsTheFormButKeepsNtpAutoAndFieldContents) {
     EXPECT_FALSE(f.Controls.IsWindowVisible(ctl::GnssGroup));
     EXPECT_FALSE(f.Controls.IsWindowVisible(ctl::GnssNotUsed));
     EXPECT_TRUE(f.Controls.IsWindowVisible(ctl::GnssGpsGlonass));
-    EXPECT_TRUE(f.State.SelectedParamMap.empty());
+    EXPECT_EQ(f.State.SelectedParamMap.size(), 0u);
     EXPECT_EQ(f.State.EntryRead.LastBaseCode, 0u);
 }
 

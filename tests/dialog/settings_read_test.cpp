@@ -24,6 +24,7 @@
 #include "protocol/write_job.h"
 #include "support/dialog_fixture.h"
 #include "support/fake_table_ctrl.h"
+#include "support/param_maps.h"
 #include "support/reply_datagram.h"
 
 namespace {
@@ -268,7 +269,7 @@ TEST_F(SettingsReadTest, PagesAreAskedForUntilTheAnnouncedEntriesAreIn) {
         SCOPED_TRACE(c.count);
         EXPECT_EQ(ReadSingles(c.count), c.pages);
         EXPECT_EQ(f.State.SelectedParamMap.size(), c.count);
-        EXPECT_EQ(f.State.SelectedParamMap.rbegin()->first,
+        EXPECT_EQ(f.State.SelectedParamMap.nth(c.count - 1)->first,
                   (ParamKey{FourByteCode + c.count - 1, 0, 0}));
         EXPECT_EQ(f.State.ConfigImage.size(), 256 * (1 + c.pages.size()));
         EXPECT_EQ(f.State.ConfigRead, 1u);
@@ -339,11 +340,11 @@ TEST_F(SettingsReadTest, ContinuationEntriesMakeRunsOfTheirBaseAcrossPages) {
     const SelectedParamMap& map = f.State.SelectedParamMap;
     EXPECT_EQ(map.size(), 2u + 1u + 27u + 1u);
     // The base that stood alone before keeps its single entry beside the run.
-    EXPECT_EQ(map.at({FourByteCode, 0, 0}), (ParamSetting{3, 0}));
-    EXPECT_EQ(map.at({FourByteCode, 4, 1}), (ParamSetting{9, 0}));
+    EXPECT_EQ(SettingAt(map, {FourByteCode, 0, 0}), (ParamSetting{3, 0}));
+    EXPECT_EQ(SettingAt(map, {FourByteCode, 4, 1}), (ParamSetting{9, 0}));
     // A base read first with its run becomes the run alone, with the base's rate.
-    EXPECT_EQ(map.count({TwoByteCode, 0, 0}), 0u);
-    EXPECT_EQ(map.at({TwoByteCode, 4, 0x100}), (ParamSetting{7, 1}));
+    EXPECT_FALSE(map.contains({TwoByteCode, 0, 0}));
+    EXPECT_EQ(SettingAt(map, {TwoByteCode, 4, 0x100}), (ParamSetting{7, 1}));
     EXPECT_TRUE(f.Prompts.Boxes.empty()) << "continuation entries have no offset to check";
     EXPECT_EQ(f.State.ConfigRead, 1u);
 }
@@ -355,7 +356,7 @@ TEST_F(SettingsReadTest, OffsetDifferingFromTheDescriptionIsReportedAndTheEntryK
     EXPECT_EQ(f.Prompts.Texts(),
               std::vector<std::u16string>{u"Error: parameter offset from tele not equal offset "
                                           u"from description (99 != 16)\n0x51100001"});
-    EXPECT_EQ(f.State.SelectedParamMap.at({FourByteCode + 1, 0, 0}), (ParamSetting{16, 1}));
+    EXPECT_EQ(SettingAt(f.State.SelectedParamMap, {FourByteCode + 1, 0, 0}), (ParamSetting{16, 1}));
     EXPECT_EQ(f.State.SelectedParamMap.size(), 2u);
 }
 
@@ -390,7 +391,7 @@ TEST_F(SettingsReadTest, ReadingBegunAgainWhileAnOffsetIsReportedDropsTheRestOfT
                            {FourByteCode + 1, 99, 5},
                            Described(FourByteCode + 2, 5)}));
         EXPECT_EQ(f.Prompts.Boxes.size(), 1u);
-        EXPECT_TRUE(f.State.SelectedParamMap.empty());
+        EXPECT_EQ(f.State.SelectedParamMap.size(), 0u);
         EXPECT_EQ(f.SentRequestWords(), c.sent);
         EXPECT_EQ(f.State.ConfigRead, 0u);
     }
@@ -470,7 +471,7 @@ TEST_F(SettingsReadTest, PagesNoReadingAskedForLeaveImageAndMapAlone) {
     // No settings page read yet.
     Read(1, page1);
     EXPECT_TRUE(f.State.ConfigImage.empty());
-    EXPECT_TRUE(f.State.SelectedParamMap.empty());
+    EXPECT_EQ(f.State.SelectedParamMap.size(), 0u);
     EXPECT_EQ(f.State.ConfigRead, 0u);
 
     // A reading of one page: a page past it, then the page itself twice.
@@ -486,7 +487,7 @@ TEST_F(SettingsReadTest, PagesNoReadingAskedForLeaveImageAndMapAlone) {
     f.State.SelectedParamMap.clear(); // as the operator might delete the entry
     Read(1, page1);
     EXPECT_EQ(f.State.ConfigImage, image);
-    EXPECT_TRUE(f.State.SelectedParamMap.empty());
+    EXPECT_EQ(f.State.SelectedParamMap.size(), 0u);
     EXPECT_TRUE(f.Socket.SentDatagrams.empty());
     EXPECT_TRUE(f.Prompts.Boxes.empty());
 }
