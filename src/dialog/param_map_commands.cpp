@@ -435,11 +435,12 @@ int OnParamListMenu(DialogState& state, int /*column*/, int /*row*/) {
         const bool divide = choice == param_menu::Divide;
         const RegroupOutcome outcome = divide ? DivideParamEntries(map, PositionsOf(map, keys))
                                               : AssembleParamEntries(map, PositionsOf(map, keys));
+        // Rebuilt before any box: its event loop must find rows that name the new map's entries.
+        RefreshParamTable(state, 0);
         if (outcome == RegroupOutcome::TooMany)
             prompts.MessageBoxId(ids::TooManyParams);
         else if (outcome == RegroupOutcome::Unchanged)
             prompts.MessageBoxId(divide ? ids::NothingToDivide : ids::NothingToAssemble);
-        RefreshParamTable(state, 0);
         break;
     }
     default:

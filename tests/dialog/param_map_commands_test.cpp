@@ -453,6 +453,15 @@ TEST_F(ParamMapHandlersTest, DivideAndAssembleReportWhenNothingChanges) {
     OnParamListMenu(f.State, 0, 0);
     EXPECT_EQ(f.Prompts.Texts(), (std::vector<std::u16string>{u"#140", u"#141"}));
     EXPECT_EQ(table.Store.RowCount(), 2u);
+
+    // A lone group is rebuilt as its singles, and string 141 shows over rows that show them.
+    Show(ParamMapOf({{{C, 3, 256}, S}}));
+    size_t rowsDuringBox = 0;
+    f.Prompts.DuringMessageBox = [&] { rowsDuringBox = table.Store.RowCount(); };
+    f.Prompts.MenuAnswers = {param_menu::Assemble};
+    OnParamListMenu(f.State, 0, 0);
+    EXPECT_EQ(f.State.SelectedParamMap.size(), 4u);
+    EXPECT_EQ(rowsDuringBox, 4u);
 }
 
 TEST_F(ParamMapHandlersTest, RateCellAcceptsOnlyARateInRange) {
