@@ -11,4 +11,4 @@ BUILD_DIR=${BUILD_DIR:-build}
 # shellcheck disable=SC2086
 cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=${BUILD_TYPE:-RelWithDebInfo} ${CMAKE_ARGS:-}
 cmake --build "$BUILD_DIR" -j "$(nproc)"
-unshare -n sh -c "ip link set lo up && ctest --test-dir '$BUILD_DIR' --output-on-failure -j $(nproc)"
+bash scripts/loopback.sh ctest --test-dir "$BUILD_DIR" --output-on-failure -j "$(nproc)"
