@@ -11,6 +11,6 @@ cmake -S . -B "$BUILD_DIR" -G Ninja -DCMAKE_BUILD_TYPE=Release -DVELMORA_TESTS=O
   -DVELMORA_WERROR=ON
 cmake --build "$BUILD_DIR" -j "$(nproc)" --target velmora_bench_core velmora_bench_ui list_memory
 args=$(printf " %q" "$@")
-unshare -n sh -c "ip link set lo up && '$BUILD_DIR/bench/velmora_bench_core'$args &&
+bash scripts/loopback.sh sh -c "'$BUILD_DIR/bench/velmora_bench_core'$args &&
   QT_QPA_PLATFORM=offscreen '$BUILD_DIR/bench/velmora_bench_ui'$args &&
   QT_QPA_PLATFORM=offscreen '$BUILD_DIR/bench/list_memory' 10000"

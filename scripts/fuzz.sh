@@ -52,4 +52,4 @@ run_all() {
 }
 export -f run_all
 export BUILD_DIR seconds targets corpus logs artifacts FUZZ_FLAGS
-unshare -n bash -c 'ip link set lo up && run_all'
+bash scripts/loopback.sh bash -c run_all

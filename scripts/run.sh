@@ -22,7 +22,6 @@ cmake --build "$BUILD_DIR" -j "$(nproc)" --target velmora tarnel_test_adapter \
 # serves, run Velmora against it, and stop the adapter when Velmora ends.
 inner='
 set -eu
-ip link set lo up
 adapter=$1 velmora=$2
 shift 2
 log=$(mktemp)
@@ -51,5 +50,5 @@ if [ -n "${NO_BUNDLE:-}" ]; then
   cp "$program" "$BUILD_DIR/src/ui/TeleDescFile.bin" "$copy/"
   program=$copy/velmora
 fi
-unshare -n bash -c "$inner" run.sh "$BUILD_DIR/tests/support/tarnel_test_adapter" \
+bash scripts/loopback.sh bash -c "$inner" run.sh "$BUILD_DIR/tests/support/tarnel_test_adapter" \
   "$program" --image "$BUILD_DIR/data/sample_settings.bin" --vin 00421007 "$@"
