@@ -33,8 +33,8 @@ std::vector<ParamKey> KeysOfPick(const std::vector<uint32_t>& codes);
 /// end are skipped.
 void DeleteParamEntries(SelectedParamMap& map, const ParamPositions& positions);
 
-/// The most entries a Divide may leave in a map that it grows: eight times what the settings
-/// area holds. A larger map could never be saved, and building it costs gigabytes.
+/// The most entries a Divide or an Assemble may leave in a map that it grows: eight times what
+/// the settings area holds. A larger map could never be saved, and building it costs gigabytes.
 inline constexpr size_t MaxDividedEntries = 0x10000;
 
 /// What Divide or Assemble did. Unchanged: "No elements to divide" or "No elements to
