@@ -13,8 +13,8 @@
 /// empty; with it the page becomes `ConfigImage`, its fields fill the form, the telemetry type it
 /// names is chosen (a type only the description knows is first added as a "Legacy" entry), the
 /// parameter map and the list's rows are emptied and page 1 is asked for, or, with no entries
-/// announced, the reading ends. Either way `ConfigRead` is 0 until the whole image is in again; with entries announced
-/// but no type chosen to read them it stays 0. More entries than the settings area holds
+/// announced, the reading ends. Either way `ConfigRead` is 0 until the whole image is in
+/// again; with entries announced but no type chosen to read them it stays 0. More entries than the settings area holds
 /// (SettingsImage::MaxEntries) are not read at all: the form is filled, the parameter list left
 /// empty, `ConfigRead` stays 0 and string 155 is shown, so no page past the area is asked for.
 ///
