@@ -255,6 +255,7 @@ private:
         Trace("t=%u timer %u", Now(), id);
         timeoutDue_ = awaiting_ && Now() - awaitTick_ >= WriteTimeoutMs;
         OnDialogTimer(State(), id);
+        rig_.F.Window.RunPosted(); // the boxes the tick posted open once it has returned
         AfterStep();
         timeoutDue_ = false;
     }

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <fstream>
-#include <mutex>
 #include <string_view>
 #include <vector>
 
@@ -138,7 +137,8 @@ bool BrowseKeyFile(DialogState& state, std::u16string& path) {
 }
 
 void OnWriteDeviceKey(DialogState& state) {
-    if (!ConfirmAbortWrite(state))
+    const WriteClaim claim(state);
+    if (!claim)
         return;
     if (!AskWritePassword(state))
         return;
@@ -159,14 +159,8 @@ void OnWriteDeviceKey(DialogState& state) {
     if (state.Controls->ComboGetCurSel(ctl::DeviceAddressCombo) < 0)
         return;
 
-    WriteJob job;
-    job.PreRequests.push_back(EraseRequestWord(KeyEraseWord));
-    job.BasePage = KeyBasePage;
-    job.Data.assign(key->begin(), key->end());
-
-    std::lock_guard lock(state.WriteQueueLock);
-    DropWriteQueue(state);
     std::vector<WriteJob> jobs;
-    jobs.push_back(std::move(job));
+    jobs.push_back(
+        EraseThenWriteJob(KeyEraseWord, KeyBasePage, std::vector<uint8_t>(key->begin(), key->end())));
     QueueWriteJobs(state, std::move(jobs));
 }

@@ -77,6 +77,12 @@ struct DialogState {
     /// The settle time after an erase acknowledgement runs (single-shot timer
     /// EraseSettleTimerId); the pump sends the next request when it ends.
     bool EraseSettlePending = false;
+    /// The device-list text of the adapter the queued write was made for: every request of the
+    /// write goes there and only its replies advance the write. Set when a write is queued.
+    std::u16string WriteTarget;
+    /// Above 0 while the user is asked whether to abort the queued write, or a writer told Yes
+    /// still asks its own questions: the write is not timed out meanwhile.
+    uint32_t WriteTimeOutHolds = 0;
     /// A REQ_WRITE_VIN request sent in this run waits for its reply.
     bool VinWritePending = false;
     /// Set and cleared only by atomic exchange.

@@ -1,7 +1,6 @@
 #include "dialog/firmware_update.h"
 
 #include <fstream>
-#include <mutex>
 #include <optional>
 
 #include "dialog/file_browse.h"
@@ -40,7 +39,8 @@ WriteJob FirmwareWriteJob(std::vector<uint8_t> image) {
 }
 
 void OnUpdateFirmware(DialogState& state) {
-    if (!ConfirmAbortWrite(state))
+    const WriteClaim claim(state);
+    if (!claim)
         return;
     std::u16string path;
     if (!BrowseFirmwareFile(state, path))
@@ -71,8 +71,6 @@ void OnUpdateFirmware(DialogState& state) {
         return;
     }
 
-    std::lock_guard lock(state.WriteQueueLock);
-    DropWriteQueue(state);
     std::vector<WriteJob> jobs;
     jobs.push_back(FirmwareWriteJob(std::move(image)));
     QueueWriteJobs(state, std::move(jobs));

@@ -1,6 +1,5 @@
 #include "dialog/password_vin.h"
 
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -14,7 +13,8 @@
 #include "text/hex_text.h"
 
 void OnChangeDevicePassword(DialogState& state) {
-    if (!ConfirmAbortWrite(state))
+    const WriteClaim claim(state);
+    if (!claim)
         return;
     if (state.Controls->ComboGetCurSel(ctl::DeviceAddressCombo) < 0)
         return;
@@ -36,16 +36,10 @@ void OnChangeDevicePassword(DialogState& state) {
     }
     state.WritePassword = EncodeWritePassword(oldPassword);
 
-    WriteJob job;
-    job.PreRequests.push_back(EraseRequestWord(SettingsEraseWord));
-    job.BasePage = SettingsBasePage;
-    job.Data = state.ConfigImage;
-    ReplaceWritePassword(job.Data, EncodeWritePassword(newPassword));
-
-    std::lock_guard lock(state.WriteQueueLock);
-    DropWriteQueue(state);
+    std::vector<uint8_t> image = state.ConfigImage;
+    ReplaceWritePassword(image, EncodeWritePassword(newPassword));
     std::vector<WriteJob> jobs;
-    jobs.push_back(std::move(job));
+    jobs.push_back(EraseThenWriteJob(SettingsEraseWord, SettingsBasePage, std::move(image)));
     QueueWriteJobs(state, std::move(jobs));
 }
 

@@ -8,6 +8,7 @@
 #include "dialog/send_request.h"
 #include "dialog/settings_form.h"
 #include "dialog/settings_read.h"
+#include "dialog/write_preconditions.h"
 #include "dialog/write_pump.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
@@ -37,9 +38,11 @@ std::u16string VinLine(const VinReply& reply) {
     return AsciiToWide(text);
 }
 
-void OnVinReply(DialogState& state, std::span<const uint8_t> payload) {
-    if (state.VinProbePending.exchange(0) != 0) {
+void OnVinReply(DialogState& state, std::span<const uint8_t> payload,
+                const std::string& source) {
+    if (state.VinProbePending.load() != 0 && FromWriteTarget(state, source)) {
         // The probe of a write: the adapter answers, so its jobs may go.
+        state.VinProbePending.exchange(0);
         PumpWriteQueue(state);
         return;
     }
@@ -59,9 +62,10 @@ void OnVinReply(DialogState& state, std::span<const uint8_t> payload) {
     SendRequest(state, MakeRequestWord(REQ_READ_EEPROM_DATA, 0), nullptr, 0);
 }
 
-void OnWritePageAck(DialogState& state, uint32_t requestWord, uint8_t status) {
+void OnWritePageAck(DialogState& state, uint32_t requestWord, uint8_t status,
+                    const std::string& source) {
     std::lock_guard lock(state.WriteQueueLock);
-    if (!TakeAwaitedWriteReply(state, requestWord)) {
+    if (!TakeAwaitedWriteReply(state, requestWord, source)) {
         return;
     }
     if (status == 0) {
@@ -72,15 +76,15 @@ void OnWritePageAck(DialogState& state, uint32_t requestWord, uint8_t status) {
     PumpWriteQueue(state);
     if (state.WriteQueue.empty()) {
         // The reset leaves before the box, whose nested loop may last until the user closes it.
-        SendRequest(state, MakeRequestWord(REQ_RESET_DEVICE), nullptr, 0);
+        SendRequestTo(state, state.WriteTarget, MakeRequestWord(REQ_RESET_DEVICE), nullptr, 0);
         state.Prompts->MessageBoxId(ids::WriteComplete);
         OnGetSettings(state);
     }
 }
 
-void OnEraseAck(DialogState& state, uint32_t requestWord) {
+void OnEraseAck(DialogState& state, uint32_t requestWord, const std::string& source) {
     std::lock_guard lock(state.WriteQueueLock);
-    if (TakeAwaitedWriteReply(state, requestWord)) {
+    if (TakeAwaitedWriteReply(state, requestWord, source)) {
         StartEraseSettle(state);
     }
 }
@@ -116,6 +120,9 @@ void AddDeviceAddress(DialogState& state, const std::string& source) {
 }
 
 void OnGetSettings(DialogState& state) {
+    if (!HoldWriteTarget(state)) {
+        return;
+    }
     state.Controls->SetWindowText(ctl::InfoEdit, u"");
     ResetSettingsForm(state);
     BeginSettingsRead(state);
@@ -144,16 +151,16 @@ void OnReceive(DialogState& state, std::vector<uint8_t> datagram, const std::str
     if (reply.Status == ReplyStatus::Accepted) {
         switch (reply.Code()) {
         case REQ_READ_VIN:
-            OnVinReply(state, reply.Payload);
+            OnVinReply(state, reply.Payload, source);
             break;
         case REQ_READ_EEPROM_DATA:
             ReadSettingsPage(state, reply.Argument(), reply.Payload);
             break;
         case REQ_WRITE_EEPROM_DATA:
-            OnWritePageAck(state, reply.RequestWord, reply.Payload[0]);
+            OnWritePageAck(state, reply.RequestWord, reply.Payload[0], source);
             break;
         case REQ_ERASE_EEPROM:
-            OnEraseAck(state, reply.RequestWord);
+            OnEraseAck(state, reply.RequestWord, source);
             break;
         case REQ_WRITE_VIN:
             OnWriteVinReply(state, reply.Payload);

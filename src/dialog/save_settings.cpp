@@ -209,18 +209,11 @@ bool CurrentTypeDecodes(const DialogState& state) {
     return ApplyTeleDescToDevice(channels, layout, descriptor);
 }
 
-WriteJob MakeJob(uint16_t eraseWord, uint32_t basePage, std::vector<uint8_t> data) {
-    WriteJob job;
-    job.PreRequests.push_back(EraseRequestWord(eraseWord));
-    job.BasePage = basePage;
-    job.Data = std::move(data);
-    return job;
-}
-
 } // namespace
 
 void OnSaveSettings(DialogState& state) {
-    if (!ConfirmAbortWrite(state))
+    const WriteClaim claim(state);
+    if (!claim)
         return;
     // Held to the end: the password dialog and the message boxes run nested event loops in
     // which the reply handler and the timer take it again on this thread.
@@ -268,9 +261,9 @@ void OnSaveSettings(DialogState& state) {
         descriptorEraseWord = DescriptorEraseWord(static_cast<uint32_t>(block.EraseBlocks));
     }
 
-    jobs.push_back(MakeJob(SettingsEraseWord, SettingsBasePage,
+    jobs.push_back(EraseThenWriteJob(SettingsEraseWord, SettingsBasePage,
                            EncodeSettingsImage(page, state.SelectedParamMap, type)));
     if (state.FirmwareVersion >= FirmwareNewForms)
-        jobs.push_back(MakeJob(descriptorEraseWord, DescriptorBasePage, std::move(descriptor)));
+        jobs.push_back(EraseThenWriteJob(descriptorEraseWord, DescriptorBasePage, std::move(descriptor)));
     QueueWriteJobs(state, std::move(jobs));
 }

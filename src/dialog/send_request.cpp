@@ -8,7 +8,13 @@
 
 void SendRequest(DialogState& state, uint32_t requestWord, const uint8_t* payload,
                  uint32_t length) {
-    std::u16string text = TrimWideSpace(state.Controls->GetWindowText(ctl::DeviceAddressCombo));
+    SendRequestTo(state, state.Controls->GetWindowText(ctl::DeviceAddressCombo), requestWord,
+                  payload, length);
+}
+
+void SendRequestTo(DialogState& state, std::u16string device, uint32_t requestWord,
+                   const uint8_t* payload, uint32_t length) {
+    std::u16string text = TrimWideSpace(device);
     uint32_t port = AdapterPort;
     // A ':' at position 0 is no port separator: the text stays whole.
     if (const size_t colon = text.find(u':'); colon != std::u16string::npos && colon > 0) {

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 
 #include "dialog/dialog_state.h"
 
@@ -9,3 +10,8 @@
 /// follows the first ':'), or, when that text is empty, once to every request target in list
 /// order. Failures are silent.
 void SendRequest(DialogState& state, uint32_t requestWord, const uint8_t* payload, uint32_t length);
+
+/// The same, to the adapter that `device` names (a device-list text) instead of the one chosen
+/// now: how a write reaches the adapter it was made for.
+void SendRequestTo(DialogState& state, std::u16string device, uint32_t requestWord,
+                   const uint8_t* payload, uint32_t length);

@@ -3,8 +3,10 @@
 #include <mutex>
 
 #include "config/settings_image.h"
+#include "platform/control_ids.h"
 #include "platform/string_ids.h"
 #include "protocol/protocol.h"
+#include "text/wide_text.h"
 
 bool ConfirmAbortWrite(DialogState& state) {
     std::lock_guard lock(state.WriteQueueLock);
@@ -16,7 +18,55 @@ bool ConfirmAbortWrite(DialogState& state) {
         static_cast<uint32_t>(state.Clock->TickCount() - state.LastWriteSendTick) <
             WriteBusyIntervalMs)
         return false;
-    return state.Prompts->MessageBoxId(ids::AbortWriteQuestion, MbButtons::YesNo) == MbResult::Yes;
+    return AskAbortWrite(state);
+}
+
+bool AskAbortWrite(DialogState& state) {
+    std::lock_guard lock(state.WriteQueueLock);
+    ++state.WriteTimeOutHolds;
+    const bool abort =
+        state.Prompts->MessageBoxId(ids::AbortWriteQuestion, MbButtons::YesNo) == MbResult::Yes;
+    --state.WriteTimeOutHolds;
+    return abort;
+}
+
+WriteClaim::WriteClaim(DialogState& state) : state_(state), granted_(ConfirmAbortWrite(state)) {
+    if (granted_)
+        ++state_.WriteTimeOutHolds;
+}
+
+WriteClaim::~WriteClaim() {
+    if (granted_)
+        --state_.WriteTimeOutHolds;
+}
+
+namespace {
+
+void ChooseDevice(IDialogControls& controls, const std::u16string& text) {
+    const int index = controls.ComboFindStringExact(ctl::DeviceAddressCombo, -1, text);
+    if (index >= 0) {
+        controls.ComboSetCurSel(ctl::DeviceAddressCombo, index);
+    }
+}
+
+} // namespace
+
+bool HoldWriteTarget(DialogState& state) {
+    std::lock_guard lock(state.WriteQueueLock);
+    IDialogControls& controls = *state.Controls;
+    const std::u16string chosen = TrimWideSpace(controls.GetWindowText(ctl::DeviceAddressCombo));
+    if (state.WriteQueue.empty() || chosen == state.WriteTarget) {
+        return true;
+    }
+    // Back first: the write goes on while the question is open, and the list is to name (and
+    // the keep-alives to reach) the adapter it is written to.
+    ChooseDevice(controls, state.WriteTarget);
+    if (!AskAbortWrite(state)) {
+        return false;
+    }
+    DropWriteQueue(state);
+    ChooseDevice(controls, chosen);
+    return true;
 }
 
 bool AskWritePassword(DialogState& state) {

@@ -32,8 +32,9 @@ void PumpWriteQueue(DialogState& state) {
     WriteJob& job = queue.front();
     if (!job.PreRequests.empty()) {
         state.AwaitedWriteReply = job.PreRequests.front();
-        SendRequest(state, job.PreRequests.front(), state.WritePassword.data(),
-                    static_cast<uint32_t>(state.WritePassword.size()));
+        SendRequestTo(state, state.WriteTarget, job.PreRequests.front(),
+                      state.WritePassword.data(),
+                      static_cast<uint32_t>(state.WritePassword.size()));
         return;
     }
     const uint32_t p = job.PagesSent;
@@ -41,14 +42,18 @@ void PumpWriteQueue(DialogState& state) {
     const auto payload = WritePagePayload(state.WritePassword, page);
     state.AwaitedWriteReply = job.PageRequestWord(p);
     job.PagesSent = p + 1;
-    SendRequest(state, state.AwaitedWriteReply, payload.data(),
-                static_cast<uint32_t>(payload.size()));
+    SendRequestTo(state, state.WriteTarget, state.AwaitedWriteReply, payload.data(),
+                  static_cast<uint32_t>(payload.size()));
 }
 
-bool TakeAwaitedWriteReply(DialogState& state, uint32_t requestWord) {
+bool FromWriteTarget(const DialogState& state, const std::string& source) {
+    return !state.WriteQueue.empty() && state.WriteTarget == AsciiToWide(source);
+}
+
+bool TakeAwaitedWriteReply(DialogState& state, uint32_t requestWord, const std::string& source) {
     // Request words are never 0 (the code is in the low half), so 0 matches nothing.
     if (state.AwaitedWriteReply == 0 || requestWord != state.AwaitedWriteReply ||
-        state.WriteQueue.empty()) {
+        !FromWriteTarget(state, source)) {
         return false;
     }
     state.AwaitedWriteReply = 0;
@@ -85,6 +90,13 @@ bool TimeOutWrite(DialogState& state, uint32_t now) {
     return true;
 }
 
+/// Shows string `stringId` once the tick has returned: Qt fires no timer again while its
+/// handler runs, so a box opened inside the tick would stop the keep-alives and every check of
+/// the tick for as long as it stays open.
+void PostMessageBox(DialogState& state, int stringId) {
+    state.Window->PostTask([&state, stringId] { state.Prompts->MessageBoxId(stringId); });
+}
+
 } // namespace
 
 void OnDialogTimer(DialogState& state, uint32_t timerId) {
@@ -104,17 +116,16 @@ void OnDialogTimer(DialogState& state, uint32_t timerId) {
         }
     }
 
+    // While the user is asked whether to abort the write, the answer decides its fate.
+    if (state.WriteTimeOutHolds > 0) {
+        return;
+    }
     if (state.VinProbePending.load() != 0 && now - state.VinProbeTick >= VinProbeTimeoutMs) {
         DropWriteQueue(state);
-        // Cleared before the box opens: the box runs a nested event loop in which this timer
-        // keeps ticking, and must not time the same probe out again.
-        state.VinProbePending.exchange(0);
-        state.Prompts->MessageBoxId(ids::DeviceNotResponding);
+        PostMessageBox(state, ids::DeviceNotResponding);
     }
-
-    // Dropped before the box opens, for the same reason as the probe's.
     if (TimeOutWrite(state, now)) {
-        state.Prompts->MessageBoxId(ids::WritingError);
+        PostMessageBox(state, ids::WritingError);
     }
 }
 
@@ -123,6 +134,7 @@ void DropWriteQueue(DialogState& state) {
     state.WriteQueue.clear();
     state.LastWriteSendTick = 0;
     state.AwaitedWriteReply = 0;
+    state.VinProbePending.exchange(0);
     if (state.EraseSettlePending) {
         state.EraseSettlePending = false;
         state.Window->KillTimer(EraseSettleTimerId);
@@ -131,10 +143,12 @@ void DropWriteQueue(DialogState& state) {
 
 void QueueWriteJobs(DialogState& state, std::vector<WriteJob> jobs) {
     std::lock_guard lock(state.WriteQueueLock);
+    DropWriteQueue(state);
+    state.WriteTarget = TrimWideSpace(state.Controls->GetWindowText(ctl::DeviceAddressCombo));
     for (WriteJob& job : jobs) {
         state.WriteQueue.push_back(std::move(job));
     }
     state.VinProbeTick = state.Clock->TickCount();
     state.VinProbePending.exchange(1);
-    SendRequest(state, MakeRequestWord(REQ_READ_VIN), nullptr, 0);
+    SendRequestTo(state, state.WriteTarget, MakeRequestWord(REQ_READ_VIN), nullptr, 0);
 }

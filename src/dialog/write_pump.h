@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "dialog/dialog_state.h"
@@ -26,11 +27,14 @@ inline constexpr uint32_t EraseSettleMs = 500;
 /// (or, for the probe's reply, run where nothing else touches the queue).
 void PumpWriteQueue(DialogState& state);
 
-/// Whether an erase or page acknowledgement echoing `requestWord` is the one the pump waits
-/// for; if so it is no longer awaited, and the caller acts on it. Any other (repeated, late,
-/// from an earlier write, or with no write under way) is to be ignored. Caller holds
-/// `WriteQueueLock`.
-bool TakeAwaitedWriteReply(DialogState& state, uint32_t requestWord);
+/// Whether a write is queued and `source` (a reply's source text) names its adapter.
+bool FromWriteTarget(const DialogState& state, const std::string& source);
+
+/// Whether an erase or page acknowledgement echoing `requestWord` from `source` is the one the
+/// pump waits for; if so it is no longer awaited, and the caller acts on it. Any other
+/// (repeated, late, from an earlier write or another adapter, or with no write under way) is to
+/// be ignored. Caller holds `WriteQueueLock`.
+bool TakeAwaitedWriteReply(DialogState& state, uint32_t requestWord, const std::string& source);
 
 /// After the awaited erase acknowledgement: removes the head job's first erase and starts the
 /// settle time (single-shot timer EraseSettleTimerId, EraseSettleMs); when it ends, the dialog
@@ -40,18 +44,20 @@ void StartEraseSettle(DialogState& state);
 /// Handler of the dialog's timers. EraseSettleTimerId: the settle time is over, the pump sends
 /// the next request (unless the write was dropped meanwhile). Any other id is the 500 ms
 /// polling timer: a freeze-DHCP keep-alive at most every 5000 ms to a chosen adapter whose text
-/// does not end in ".255"; the 1000 ms time-out of a pending write probe (queue dropped, then
-/// the probe flag cleared, then string 156 shown); and the write time-out: an
-/// acknowledgement awaited WriteReplyTimeoutMs or longer ends the write (queue dropped, then
-/// string 110 shown).
+/// does not end in ".255"; the 1000 ms time-out of a pending write probe (queue dropped and the
+/// probe flag cleared, string 156 posted); and the write time-out: an acknowledgement awaited
+/// WriteReplyTimeoutMs or longer ends the write (queue dropped, string 110 posted). The boxes
+/// are posted (`IDialogWindow::PostTask`), so the tick returns before they open and goes on
+/// while they are open. Neither time-out runs while `WriteTimeOutHolds`.
 void OnDialogTimer(DialogState& state, uint32_t timerId);
 
-/// First step of every write, and the end of a failed one: empties `WriteQueue`, sets
-/// `LastWriteSendTick` and `AwaitedWriteReply` to 0 and cancels a running settle time, under
-/// `WriteQueueLock` (the caller may already hold it).
+/// First step of every write, and the end of a failed or abandoned one: empties `WriteQueue`,
+/// sets `LastWriteSendTick` and `AwaitedWriteReply` to 0, clears `VinProbePending` and cancels
+/// a running settle time, under `WriteQueueLock` (the caller may already hold it).
 void DropWriteQueue(DialogState& state);
 
-/// Last step of every write: under `WriteQueueLock` (the caller may already hold it) appends
-/// `jobs` in order, stamps `VinProbeTick`, sets `VinProbePending` and sends the REQ_READ_VIN
-/// probe whose reply starts the pump.
+/// Last step of every write: under `WriteQueueLock` (the caller may already hold it) replaces
+/// the queue with `jobs` (`DropWriteQueue`, then `jobs` in order), makes the chosen adapter the
+/// `WriteTarget`, stamps `VinProbeTick`, sets `VinProbePending` and sends that adapter the
+/// REQ_READ_VIN probe whose reply starts the pump.
 void QueueWriteJobs(DialogState& state, std::vector<WriteJob> jobs);

@@ -1,6 +1,7 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -124,4 +125,8 @@ public:
     virtual void KillTimer(uint32_t id) = 0;
     /// Ends the program's event loop with the given exit code once control returns to it.
     virtual void PostQuit(int exitCode) = 0;
+    /// Runs `task` on the user-interface thread once the handler now running has returned to
+    /// the event loop, in the order posted. A timer handler posts its message boxes: a box
+    /// opened inside the handler would hold that timer back for as long as the box is open.
+    virtual void PostTask(std::function<void()> task) = 0;
 };

@@ -23,3 +23,11 @@ std::array<uint8_t, PageSize> WriteJob::Page(uint32_t p) const {
     }
     return out;
 }
+
+WriteJob EraseThenWriteJob(uint16_t eraseWord, uint32_t basePage, std::vector<uint8_t> data) {
+    WriteJob job;
+    job.PreRequests.push_back(EraseRequestWord(eraseWord));
+    job.BasePage = basePage;
+    job.Data = std::move(data);
+    return job;
+}

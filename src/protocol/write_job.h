@@ -27,3 +27,6 @@ struct WriteJob {
     /// Bytes p x 256 to p x 256 + 255 of `Data`, zero bytes past its end.
     std::array<uint8_t, PageSize> Page(uint32_t p) const;
 };
+
+/// The job that erases with `eraseWord` and then writes `data` from `basePage`.
+WriteJob EraseThenWriteJob(uint16_t eraseWord, uint32_t basePage, std::vector<uint8_t> data);

@@ -132,3 +132,7 @@ void QtDialogWindow::PostQuit(int exitCode) {
         },
         Qt::QueuedConnection);
 }
+
+void QtDialogWindow::PostTask(std::function<void()> task) {
+    QMetaObject::invokeMethod(&window_, std::move(task), Qt::QueuedConnection);
+}

@@ -69,6 +69,8 @@ public:
     /// Once control is back in the event loop, closes the modal windows open above the dialog
     /// and then the dialog; the run then ends with `exitCode`.
     void PostQuit(int exitCode) override;
+    /// A queued call on the window: it runs from the event loop, after the handler returns.
+    void PostTask(std::function<void()> task) override;
 
     /// Exit code of the last quit request, nothing when none was posted.
     std::optional<int> QuitCode() const { return quitCode_; }

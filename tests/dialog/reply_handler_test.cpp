@@ -47,6 +47,7 @@ protected:
         f.Prompts.Strings[ids::KeyWriteResult] =
             u"Result (must be all zero):\n%08X\n%08X\n%08X\n%08X\n%08X";
         f.State.WritePassword = {'p', 'w', 0, 0, 0, 0, 0, 0, 0, 0};
+        f.State.WriteTarget = u"127.0.0.5"; // the adapter the tests' writes are made for
         f.Clock.Now = 5000;
     }
 

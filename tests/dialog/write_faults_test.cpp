@@ -8,7 +8,6 @@
 #include <memory>
 #include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
 #include "dialog/firmware_update.h"
@@ -29,7 +28,7 @@ namespace {
 
 using Fault = TestAdapter::Fault;
 
-constexpr int32_t Type = 223;
+constexpr int32_t Type = SavableType;
 constexpr uint32_t Band = SavableBand;
 constexpr uint32_t StepMs = 10;
 constexpr uint32_t GiveUpMs = 60000; ///< simulated time after which the write counts as hung
@@ -127,6 +126,7 @@ public:
             if (sinceTick >= DialogTimerPeriodMs) {
                 sinceTick = 0;
                 OnDialogTimer(f.State, DialogTimerId);
+                f.Window.RunPosted();
             }
         }
         // Whatever is still on its way arrives late, and must change nothing.
@@ -167,17 +167,7 @@ private:
     uint32_t start_ = 0;
 };
 
-class WriteFaultsTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        saved_ = TelemetryDescriptorMap;
-        TelemetryDescriptorMap[Type] = SavableDescriptor();
-    }
-    void TearDown() override { TelemetryDescriptorMap = saved_; }
-
-private:
-    std::decay_t<decltype(TelemetryDescriptorMap)> saved_;
-};
+using WriteFaultsTest = SavableTypeTest;
 
 TEST_F(WriteFaultsTest, EverySingleFaultEndsInATrueReport) {
     for (const Case& c : AllCases()) {

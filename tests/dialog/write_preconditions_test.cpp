@@ -1,14 +1,21 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 
+#include "dialog/device_key.h"
+#include "dialog/reply_handler.h"
 #include "dialog/write_preconditions.h"
+#include "dialog/write_pump.h"
 #include "platform/string_ids.h"
 #include "protocol/protocol.h"
 #include "support/dialog_fixture.h"
+#include "support/reply_datagram.h"
+#include "support/temp_folder.h"
+#include "support/write_start_checks.h"
 
 namespace {
 
@@ -51,6 +58,64 @@ TEST(ConfirmAbortWrite, AsksOnlyOnceTheAdapterHasGoneQuiet) {
             EXPECT_TRUE(f.Prompts.Boxes.empty());
         }
         EXPECT_EQ(f.State.WriteQueue.size(), c.JobQueued ? 1u : 0u);
+    }
+}
+
+TEST(ConfirmAbortWrite, TheWriteAskedAboutIsNotTimedOutUnderTheQuestion) {
+    // A write to the chosen adapter whose erase acknowledgement was lost; 4000 ms on, the user
+    // starts a key write. The timer ticks on in the question's event loop and, after Yes, in the
+    // password dialog's: the write asked about is not reported failed under them. After No it
+    // ends by its own time-out, once.
+    for (MbResult answer : {MbResult::No, MbResult::Yes}) {
+        SCOPED_TRACE(answer == MbResult::No ? "No" : "Yes");
+        DialogFixture f;
+        SelectAdapter(f, u"127.0.0.1");
+        f.Clock.Now = 100000;
+        std::vector<WriteJob> jobs(1);
+        jobs[0].PreRequests.push_back(0x07000003);
+        jobs[0].Data.assign(300, 0xAB);
+        QueueWriteJobs(f.State, std::move(jobs));
+        OnReceive(f.State, ReplyDatagram(MakeRequestWord(REQ_READ_VIN), std::vector<uint8_t>(8)),
+                  "127.0.0.1", AdapterPort); // the probe's reply: the erase goes out
+        ASSERT_NE(f.State.AwaitedWriteReply, 0u);
+        f.Clock.Now += WriteBusyIntervalMs;
+
+        size_t errorsUnder = 0;
+        const auto tickAWhile = [&] {
+            for (int t = 0; t < 4; ++t) {
+                f.Clock.Advance(DialogTimerPeriodMs);
+                OnDialogTimer(f.State, DialogTimerId);
+                f.Window.RunPosted();
+            }
+            const auto texts = f.Prompts.Texts();
+            errorsUnder += static_cast<size_t>(std::count(texts.begin(), texts.end(), u"#110"));
+        };
+        f.Prompts.DuringMessageBox = [&] {
+            if (f.Prompts.Boxes.back().Text == StringIdText(ids::AbortWriteQuestion))
+                tickAWhile();
+        };
+        f.Prompts.DuringDialog = tickAWhile;
+        f.Prompts.Answers.push_back(answer);
+        f.Prompts.EditTextAnswers.push_back(u"pw");
+        TempFolder folder;
+        f.Prompts.OpenFileAnswers.push_back(folder.Write("key.dat", "not a key").u16string());
+
+        OnWriteDeviceKey(f.State);
+        EXPECT_EQ(errorsUnder, 0u);
+        EXPECT_EQ(f.Prompts.Boxes.front().Text, StringIdText(ids::AbortWriteQuestion));
+        if (answer == MbResult::No) {
+            EXPECT_EQ(f.State.WriteQueue.size(), 1u) << "No keeps the write";
+            OnDialogTimer(f.State, DialogTimerId);
+            f.Window.RunPosted();
+            EXPECT_EQ(f.Prompts.Texts(),
+                      (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion), u"#110"}));
+            EXPECT_TRUE(f.State.WriteQueue.empty());
+        } else {
+            // The key file is refused (string 120): the write asked about was never failed.
+            EXPECT_EQ(f.Prompts.Texts(),
+                      (std::vector<std::u16string>{StringIdText(ids::AbortWriteQuestion),
+                                                   StringIdText(ids::LicenseFileError)}));
+        }
     }
 }
 

@@ -22,6 +22,7 @@ class WritePumpTest : public ::testing::Test {
 protected:
     WritePumpTest() {
         f.Controls.SetWindowText(ctl::DeviceAddressCombo, u"192.168.0.25");
+        f.State.WriteTarget = u"192.168.0.25";
         f.State.WritePassword = {'s', 'e', 'c', 'r', 'e', 't', 0, 0, 0, 0};
         f.Clock.Now = 100000;
     }
@@ -195,6 +196,8 @@ TEST_F(WritePumpTest, UnansweredProbeTimesOutAfterOneSecondAcrossTheTickWrap) {
 
     f.Clock.Advance(1); // 0xFFFFFF00 + 1000 wraps to 0x2E8
     OnDialogTimer(f.State, DialogTimerId);
+    EXPECT_TRUE(f.Prompts.Boxes.empty()) << "the box opens only once the tick has returned";
+    f.Window.RunPosted();
     EXPECT_TRUE(f.State.WriteQueue.empty());
     EXPECT_EQ(f.State.LastWriteSendTick, 0u);
     EXPECT_EQ(f.State.VinProbePending.load(), 0u);
@@ -230,6 +233,7 @@ TEST_F(WritePumpTest, AcknowledgementAwaitedFourSecondsEndsTheWrite) {
         g.Clock.Now = 0xFFFFF000; // across the wrap of the tick count
         g.State.LastFreezeTick = g.Clock.Now;
         g.State.WriteQueue.push_back(c.job);
+        g.State.WriteTarget = u"127.0.0.1";
         PumpWriteQueue(g.State);
         if (c.acknowledged > 0) {
             const std::vector<uint8_t> ack = ReplyDatagram(0x07000003);
@@ -250,6 +254,8 @@ TEST_F(WritePumpTest, AcknowledgementAwaitedFourSecondsEndsTheWrite) {
 
         g.Clock.Now = sentAt + WriteReplyTimeoutMs;
         OnDialogTimer(g.State, DialogTimerId);
+        EXPECT_TRUE(g.Prompts.Boxes.empty()) << "the box opens only once the tick has returned";
+        g.Window.RunPosted();
         EXPECT_TRUE(g.State.WriteQueue.empty());
         EXPECT_EQ(g.State.LastWriteSendTick, 0u);
         EXPECT_EQ(g.Prompts.Texts(), std::vector<std::u16string>{u"#110"});

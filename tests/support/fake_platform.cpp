@@ -265,6 +265,15 @@ void FakeWindow::Advance(uint32_t ms) {
         ms -= step;
         if (OnTimer)
             OnTimer(id);
+        RunPosted();
     }
     Clock->Now += ms;
+}
+
+void FakeWindow::RunPosted() {
+    while (!Posted.empty()) {
+        std::function<void()> task = std::move(Posted.front());
+        Posted.pop_front();
+        task();
+    }
 }

@@ -167,7 +167,8 @@ public:
 
 /// The window's timers as records. Periodic timers are only recorded (tests tick them by hand);
 /// single-shot timers fire from `Advance`, which moves `Clock` (set by the owner) and calls
-/// `OnTimer` with each id whose time has come, at that time, earliest first.
+/// `OnTimer` with each id whose time has come, at that time, earliest first, running what the
+/// handler posted once it has returned.
 class FakeWindow : public IDialogWindow {
 public:
     std::u16string Title;
@@ -191,6 +192,11 @@ public:
         SingleShots.erase(id);
     }
     void PostQuit(int exitCode) override { QuitCode = exitCode; }
+    /// Kept until `RunPosted`, or until a timer fired by `Advance` has returned.
+    void PostTask(std::function<void()> task) override { Posted.push_back(std::move(task)); }
+    std::deque<std::function<void()>> Posted;
+    /// Runs the posted tasks, those they post too, in order.
+    void RunPosted();
 
     /// Moves the clock by `ms`, firing the single-shot timers that come due on the way.
     void Advance(uint32_t ms);

@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <type_traits>
 
 #include "platform/control_ids.h"
 #include "protocol/protocol.h"
 #include "protocol/write_job.h"
+#include "model/telemetry_descriptor.h"
 #include "support/dialog_fixture.h"
 
 /// Chooses `device` in the device list, as the user does.
@@ -54,3 +56,20 @@ inline void ExpectEarlierWriteKept(const DialogFixture& f) {
     EXPECT_EQ(f.State.VinProbePending.load(), 0u);
     EXPECT_TRUE(f.Socket.SentDatagrams.empty());
 }
+
+/// A telemetry type that a settings save accepts.
+inline constexpr int32_t SavableType = 223;
+
+/// Tests in which `SavableType` is described by `SavableDescriptor()`; the description tables
+/// are restored after each.
+class SavableTypeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        saved_ = TelemetryDescriptorMap;
+        TelemetryDescriptorMap[SavableType] = SavableDescriptor();
+    }
+    void TearDown() override { TelemetryDescriptorMap = saved_; }
+
+private:
+    std::decay_t<decltype(TelemetryDescriptorMap)> saved_;
+};

@@ -15,6 +15,7 @@
 #include "loopback_dialog.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
+#include "protocol/request_codes.h"
 #include "support/temp_folder.h"
 #include "support/test_adapter.h"
 
@@ -70,6 +71,43 @@ TEST(UiResponsiveness, FullFirmwareWriteLeavesTheTimerTicking) {
     // A blocking settle would leave gaps of 500 ms and more; the bound leaves room for a loaded
     // machine (a quiet one shows well under 50 ms).
     EXPECT_LT(longestGap, 250);
+}
+
+TEST(UiResponsiveness, BoxOpenedByTheTimerLeavesItTicking) {
+    // The probe of a write goes unanswered, so the 500 ms timer shows "device not responding".
+    // While that box stays open, the timer keeps sending the chosen adapter its keep-alive
+    // (every 5000 ms).
+    TestAdapter adapter;
+    adapter.SetPasswordText("pw");
+    LoopbackDialog run;
+    ASSERT_TRUE(run.Start(adapter.Start()));
+    adapter.SetSilent(true);
+
+    TempFolder folder;
+    FakePrompts& prompts = run.Prompts;
+    prompts.OpenFileAnswers.push_back(
+        folder.Write("fw.bin", std::vector<uint8_t>(0x10000, 0x5A)).u16string());
+    prompts.EditTextAnswers.push_back(u"pw");
+    prompts.Boxes.clear();
+    const auto keepAlives = [&] {
+        int count = 0;
+        for (const TestAdapter::Datagram& d : adapter.Received())
+            count += d.bytes.size() >= 12 && d.bytes[8] == REQ_FREEZE_DHCP ? 1 : 0;
+        return count;
+    };
+    const std::u16string notResponding = prompts.LoadString(ids::DeviceNotResponding);
+    int whileOpen = -1;
+    prompts.DuringMessageBox = [&] {
+        if (prompts.Boxes.back().Text != notResponding)
+            return;
+        const int before = keepAlives();
+        ServeUntil([] { return false; }, 6000); // the box stays open, its event loop running
+        whileOpen = keepAlives() - before;
+    };
+    run.Click(ctl::UpdateFirmwareButton);
+    ASSERT_TRUE(ServeUntil([&] { return whileOpen >= 0; }, 10000)) << "no box";
+    EXPECT_EQ(prompts.Texts(), std::vector<std::u16string>{notResponding});
+    EXPECT_GE(whileOpen, 1) << "no keep-alive while the box was open";
 }
 
 } // namespace
