@@ -47,7 +47,9 @@ void PumpWriteQueue(DialogState& state) {
 }
 
 bool FromWriteTarget(const DialogState& state, const std::string& source) {
-    return !state.WriteQueue.empty() && state.WriteTarget == AsciiToWide(source);
+    // As the reply filter does: with no adapter named, every sender's reply goes on.
+    return !state.WriteQueue.empty() &&
+           (state.WriteTarget.empty() || state.WriteTarget == AsciiToWide(source));
 }
 
 bool TakeAwaitedWriteReply(DialogState& state, uint32_t requestWord, const std::string& source) {

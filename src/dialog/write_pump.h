@@ -27,7 +27,8 @@ inline constexpr uint32_t EraseSettleMs = 500;
 /// (or, for the probe's reply, run where nothing else touches the queue).
 void PumpWriteQueue(DialogState& state);
 
-/// Whether a write is queued and `source` (a reply's source text) names its adapter.
+/// Whether a write is queued and `source` (a reply's source text) names its adapter, or the
+/// write names none (the writers never queue one so: they need a chosen adapter).
 bool FromWriteTarget(const DialogState& state, const std::string& source);
 
 /// Whether an erase or page acknowledgement echoing `requestWord` from `source` is the one the
