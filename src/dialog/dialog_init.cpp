@@ -13,6 +13,10 @@
 namespace {
 
 constexpr char16_t VersionPlaceholder[] = u"X.X";
+/// Program version shown in the title in place of "X.X": the project's version, which the
+/// build passes in.
+constexpr int ProgramVersionMajor = VELMORA_VERSION_MAJOR;
+constexpr int ProgramVersionMinor = VELMORA_VERSION_MINOR;
 
 class NoInterfaces : public INetworkInterfaces {
 public:
@@ -37,8 +41,7 @@ void PutVersionInTitle(IDialogWindow& window) {
 bool OnInitDialog(DialogState& state, const DialogInitInputs& inputs) {
     PutVersionInTitle(*state.Window);
 
-    state.UiLanguageName =
-        inputs.EnglishResourcesLoaded ? EnglishLanguageName : RussianLanguageName;
+    state.UiLanguageName = UiLanguageNameOf(inputs.Language);
     const bool loaded = inputs.LoadDescription ? inputs.LoadDescription(state.UiLanguageName)
                                                : LoadTeleDescFile(state.UiLanguageName);
     if (!loaded) {
