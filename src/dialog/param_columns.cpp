@@ -1,5 +1,7 @@
 #include "dialog/param_columns.h"
 
+#include <algorithm>
+
 #include "dialog/dialog_state.h"
 #include "platform/table_styles.h"
 #include "text/wide_text.h"
@@ -9,16 +11,11 @@ namespace {
 constexpr uint32_t ParamListStyle = table_style::GridLines | table_style::FullRowSelect |
                                     table_style::InfoTip | table_style::LabelTip;
 
-constexpr bool TitledCellsComeFirst() {
-    bool untitledSeen = false;
-    for (const ParamColumn& column : ParamColumns) {
-        if (column.TitleId != NoColumnTitle && untitledSeen)
-            return false;
-        untitledSeen = untitledSeen || column.TitleId == NoColumnTitle;
-    }
-    return true;
-}
-static_assert(TitledCellsComeFirst(), "column i shows cell i: no titled cell after a hidden one");
+// Column i shows cell i, so no titled cell may follow a hidden one.
+static_assert(std::is_sorted(ParamColumns.begin(), ParamColumns.end(),
+                             [](const ParamColumn& a, const ParamColumn& b) {
+                                 return a.TitleId != NoColumnTitle && b.TitleId == NoColumnTitle;
+                             }));
 
 } // namespace
 
