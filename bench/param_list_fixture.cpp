@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "dialog/param_columns.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
@@ -48,12 +49,7 @@ ParamListBench::ParamListBench(ITableCtrl& list) {
     F.Controls.ComboAddString(ctl::TeleTypeCombo, u"type");
     F.Controls.ComboSetCurSel(ctl::TeleTypeCombo, 0);
     F.State.ParamList = &list;
-    list.SetSearchCell(0);
-    list.SetColumnKeyCell(0, 3);
-    list.AddColumn(0, u"Parameter", 200, 0);
-    list.AddColumn(1, u"Rate, sec", 60, 1);
-    list.AddColumn(2, u"Plot", 40, 1);
-    list.SortByColumn(0);
+    SetUpParamColumns(F.State);
 }
 
 ParamListBench::~ParamListBench() {

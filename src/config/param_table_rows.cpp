@@ -30,18 +30,6 @@ void AppendDecimal(std::u16string& out, int64_t value, size_t width) {
     out.append(digits, end);
 }
 
-/// Appends "\n%d\n%c\n%08d\n" of rate, plot mark and the code as a signed number to the name
-/// in `row`; the last cell is the sort key of the "Parameter" column.
-void AppendRowCells(std::u16string& row, const ParamKey& key, const ParamSetting& setting) {
-    row += CellEnd;
-    AppendDecimal(row, setting.rate, 0);
-    row += CellEnd;
-    row += setting.plot == 0 ? u'+' : u'-';
-    row += CellEnd;
-    AppendDecimal(row, static_cast<int32_t>(key.code), CodeCellWidth);
-    row += CellEnd;
-}
-
 void AppendParamBandText(std::u16string& out, const TelemetryDescriptor& desc,
                          const DeviceParamLayout& layout, uint32_t family, uint32_t band) {
     if (family < 1 || family > FamilyCount)
@@ -124,17 +112,37 @@ std::u16string ParamRangeName(const std::u16string& first, const std::u16string&
     return first + RangeArrow + last.substr(RangeTailStart(first, last));
 }
 
-void FormatParamRow(std::u16string& row, std::u16string& scratch, const TelemetryDescriptor& desc,
-                    const DeviceParamLayout& layout, const ParamKey& key,
-                    const ParamSetting& setting, const std::u16string& hzText) {
+void FormatParamRow(std::u16string& row, std::u16string& scratch, std::span<const ParamCell> cells,
+                    const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                    const ParamKey& key, const ParamSetting& setting,
+                    const std::u16string& hzText) {
     row.clear();
-    AppendParamDisplayName(row, desc, layout, key.code, hzText);
-    if (key.count > 0) {
-        scratch.clear();
-        AppendParamDisplayName(scratch, desc, layout, ParamKeyElement(key, key.count), hzText);
-        const size_t tail = RangeTailStart(row, scratch);
-        row += RangeArrow;
-        row.append(scratch, tail);
+    for (const ParamCell cell : cells) {
+        switch (cell) {
+        case ParamCell::Name: {
+            const size_t nameStart = row.size();
+            AppendParamDisplayName(row, desc, layout, key.code, hzText);
+            if (key.count > 0) {
+                scratch.clear();
+                AppendParamDisplayName(scratch, desc, layout, ParamKeyElement(key, key.count),
+                                       hzText);
+                const size_t tail =
+                    RangeTailStart(std::u16string_view(row).substr(nameStart), scratch);
+                row += RangeArrow;
+                row.append(scratch, tail);
+            }
+            break;
+        }
+        case ParamCell::Rate:
+            AppendDecimal(row, setting.rate, 0);
+            break;
+        case ParamCell::PlotMark:
+            row += setting.plot == 0 ? u'+' : u'-';
+            break;
+        case ParamCell::Code:
+            AppendDecimal(row, static_cast<int32_t>(key.code), CodeCellWidth);
+            break;
+        }
+        row += CellEnd;
     }
-    AppendRowCells(row, key, setting);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "config/selected_params.h"
@@ -25,10 +26,17 @@ std::u16string ParamDisplayName(const TelemetryDescriptor& desc, const DevicePar
 /// beginning holds no '_').
 std::u16string ParamRangeName(const std::u16string& first, const std::u16string& last);
 
-/// The list row of one entry, written into `row`: its display name (for a group, the range name
-/// of its first and last elements), then "\n%d\n%c\n%08d\n" of rate, plot mark ('+' when plot
-/// is 0) and the code as a signed number; the last cell is the sort key of the "Parameter"
-/// column. `scratch` is working space, so that a caller making many rows reuses two buffers.
-void FormatParamRow(std::u16string& row, std::u16string& scratch, const TelemetryDescriptor& desc,
-                    const DeviceParamLayout& layout, const ParamKey& key,
-                    const ParamSetting& setting, const std::u16string& hzText);
+/// What a cell of a parameter row holds; the parameter list's column table orders them.
+enum class ParamCell : uint8_t {
+    Name,     ///< the display name; for a group, the range name of its first and last elements
+    Rate,     ///< the send rate in decimal ("%d")
+    PlotMark, ///< '+' when plot is 0, '-' otherwise ("%c")
+    Code,     ///< the code as a signed number of at least 8 digits ("%08d")
+};
+
+/// The list row of one entry, written into `row`: the cells `cells` names, in that order, each
+/// followed by a line feed. `scratch` is working space, so that a caller making many rows reuses
+/// two buffers.
+void FormatParamRow(std::u16string& row, std::u16string& scratch, std::span<const ParamCell> cells,
+                    const TelemetryDescriptor& desc, const DeviceParamLayout& layout,
+                    const ParamKey& key, const ParamSetting& setting, const std::u16string& hzText);

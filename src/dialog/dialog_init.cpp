@@ -1,7 +1,6 @@
 #include "dialog/dialog_init.h"
 
-#include <array>
-
+#include "dialog/param_columns.h"
 #include "dialog/request_targets.h"
 #include "dialog/send_request.h"
 #include "dialog/settings_form.h"
@@ -10,33 +9,14 @@
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 #include "protocol/protocol.h"
-#include "platform/table_styles.h"
 
 namespace {
 
 constexpr char16_t VersionPlaceholder[] = u"X.X";
-
-constexpr uint32_t AlignLeft = 0;
-constexpr uint32_t AlignRight = 1;
-
-struct ColumnSpec {
-    int TitleId;
-    int DefaultWidth;
-    uint32_t Alignment;
-};
-
-// Column 0 is left-aligned whatever is asked for: the list shows a first column that way.
-constexpr std::array<ColumnSpec, 3> ParamColumns = {{
-    {ids::ColumnParameter, 200, AlignLeft},
-    {ids::ColumnRate, 70, AlignRight},
-    {ids::ColumnPlot, 70, AlignLeft},
-}};
-
-constexpr uint32_t ParamListStyle = table_style::GridLines | table_style::FullRowSelect |
-                                   table_style::InfoTip | table_style::LabelTip;
-
-/// Cell of each row that sorting by column 0 compares: the hidden parameter code, not the name.
-constexpr int ParamCodeKeyCell = 3;
+/// Program version shown in the title in place of "X.X": the project's version, which the
+/// build passes in.
+constexpr int ProgramVersionMajor = VELMORA_VERSION_MAJOR;
+constexpr int ProgramVersionMinor = VELMORA_VERSION_MINOR;
 
 class NoInterfaces : public INetworkInterfaces {
 public:
@@ -56,27 +36,12 @@ void PutVersionInTitle(IDialogWindow& window) {
     window.SetTitle(title);
 }
 
-void SetUpParamColumns(DialogState& state) {
-    ITableCtrl& list = *state.ParamList;
-    list.SetExtendedStyle(ParamListStyle);
-    list.SortByColumn(0);
-    list.SetSearchCell(0);
-    for (int i = 0; i < static_cast<int>(ParamColumns.size()); ++i) {
-        const ColumnSpec& column = ParamColumns[i];
-        const int width = state.Profile->GetProfileInt(ColumnWidthSection, ColumnWidthValueName(i),
-                                                       column.DefaultWidth);
-        list.AddColumn(i, state.Prompts->LoadString(column.TitleId), width, column.Alignment);
-    }
-    list.SetColumnKeyCell(0, ParamCodeKeyCell);
-}
-
 } // namespace
 
 bool OnInitDialog(DialogState& state, const DialogInitInputs& inputs) {
     PutVersionInTitle(*state.Window);
 
-    state.UiLanguageName =
-        inputs.EnglishResourcesLoaded ? EnglishLanguageName : RussianLanguageName;
+    state.UiLanguageName = UiLanguageNameOf(inputs.Language);
     const bool loaded = inputs.LoadDescription ? inputs.LoadDescription(state.UiLanguageName)
                                                : LoadTeleDescFile(state.UiLanguageName);
     if (!loaded) {

@@ -3,15 +3,8 @@
 #include <string>
 
 #include "dialog/dialog_state.h"
+#include "model/tele_desc_format.h"
 #include "platform/services.h"
-
-/// Program version shown in the title in place of "X.X".
-inline constexpr int ProgramVersionMajor = 1;
-inline constexpr int ProgramVersionMinor = 14;
-
-/// Language names of the description file's language blocks.
-inline constexpr char16_t EnglishLanguageName[] = u"English";
-inline constexpr char16_t RussianLanguageName[] = u"Русский";
 
 /// Exit code of a run ended by a bad command line.
 inline constexpr int BadCommandLineExitCode = 1;
@@ -20,8 +13,8 @@ inline constexpr int BadCommandLineExitCode = 1;
 struct DialogInitInputs {
     /// The command line after the program's name.
     std::u16string CommandLineTail;
-    /// True when the English resources are in use.
-    bool EnglishResourcesLoaded = false;
+    /// The language whose description texts are loaded.
+    UiLanguage Language = UiLanguage::Russian;
     /// The local network interfaces, for the broadcast targets of an empty command line.
     const INetworkInterfaces* Interfaces = nullptr;
     /// Loads the telemetry description in a language; the program's file by default.

@@ -8,6 +8,7 @@
 
 #include "dialog/add_parameter.h"
 #include "dialog/dialog_state.h"
+#include "dialog/param_columns.h"
 #include "dialog/param_table_refresh.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
@@ -15,8 +16,8 @@
 #include "text/wide_text.h"
 
 namespace {
-constexpr int RateColumn = 1;
-constexpr int PlotColumn = 2;
+constexpr int RateColumn = ParamCellIndex(ParamCell::Rate);
+constexpr int PlotColumn = ParamCellIndex(ParamCell::PlotMark);
 /// Item data of a row the list does not have.
 constexpr uint32_t NoRow = 0xFFFFFFFFu;
 

@@ -3,6 +3,7 @@
 #include "config/param_table_rows.h"
 #include "config/selected_params.h"
 #include "dialog/dialog_state.h"
+#include "dialog/param_columns.h"
 #include "platform/string_ids.h"
 
 void RefreshParamTable(DialogState& state, uint32_t codeToSelect) {
@@ -20,8 +21,8 @@ void RefreshParamTable(DialogState& state, uint32_t codeToSelect) {
             found = true;
             selectPosition = position;
         }
-        FormatParamRow(row, scratch, state.CurrentDescriptor, state.DeviceParamLayout, key, setting,
-                       hz);
+        FormatParamRow(row, scratch, ParamRowCells, state.CurrentDescriptor,
+                       state.DeviceParamLayout, key, setting, hz);
         list.AddRow(row, position);
         ++position;
     }

@@ -5,6 +5,7 @@
 #include <span>
 
 #include "dialog/form_radio_groups.h"
+#include "dialog/param_columns.h"
 #include "dialog/param_table_refresh.h"
 #include "dialog/tele_type_selection.h"
 #include "model/instrument_type_catalog.h"
@@ -34,12 +35,6 @@ std::u16string ModelListText(const DeviceModel& model) {
 }
 
 } // namespace
-
-std::u16string ColumnWidthValueName(int index) {
-    std::u16string name = u"W";
-    name += AsciiToWide(std::to_string(index));
-    return name;
-}
 
 void FillTeleTypeCombo(DialogState& state) {
     IDialogControls& controls = *state.Controls;

@@ -5,11 +5,6 @@
 /// Host name of the monitoring service that a reset form offers as the server address.
 inline constexpr char16_t DefaultMonitoringServer[] = u"monitor.tarnel.net";
 
-/// Profile section and value-name format of the parameter list's column widths.
-inline constexpr char16_t ColumnWidthSection[] = u"ParTable";
-/// Profile value name of the width of column `index`: "W0", "W1", ...
-std::u16string ColumnWidthValueName(int index);
-
 /// Refills the telemetry-type list and `TeleTypeComboMap`: outside digital-instrument mode the
 /// device models of the default types ("Prefix: Name", or Name when the two are equal), in it
 /// every catalogue row's description. Equal texts keep the code set last; nothing is selected.

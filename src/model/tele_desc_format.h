@@ -36,3 +36,11 @@ inline constexpr uint32_t NoCodeExtra = 0xFFFFu;
 /// The user-interface language names that the file's language blocks are matched against.
 inline constexpr char16_t UiLanguageEnglish[] = u"English";
 inline constexpr char16_t UiLanguageRussian[] = u"Русский";
+
+/// The user-interface language whose texts the description file gives.
+enum class UiLanguage { English, Russian };
+
+/// The name of `language` in the file's language blocks.
+constexpr const char16_t* UiLanguageNameOf(UiLanguage language) {
+    return language == UiLanguage::English ? UiLanguageEnglish : UiLanguageRussian;
+}

@@ -3,6 +3,12 @@
 #include <string>
 #include <string_view>
 
+/// Alignment of a column's text, as AddColumn takes it: bit 0 set aligns it right.
+namespace table_align {
+inline constexpr uint32_t Left = 0;
+inline constexpr uint32_t Right = 1;
+} // namespace table_align
+
 /// The parameter list control as the core operations use it: rows are whole texts whose cells
 /// end in line feeds, kept in the control's own store ordered by the key cell of the sort column.
 /// Implemented by the Qt list widget and, in tests, by the plain row store alone.

@@ -18,7 +18,6 @@
 #include "ui/qt_text.h"
 
 namespace {
-constexpr uint32_t AlignRightBit = 1;
 
 QColor FromColourRef(uint32_t colour) {
     return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
@@ -88,7 +87,7 @@ public:
         // The first column is always left-aligned, as in the platform's report view.
         if (role == Qt::TextAlignmentRole && column > 0 &&
             static_cast<size_t>(column) < table_.alignments_.size() &&
-            (table_.alignments_[static_cast<size_t>(column)] & AlignRightBit))
+            (table_.alignments_[static_cast<size_t>(column)] & table_align::Right))
             return QVariant::fromValue(Qt::Alignment(Qt::AlignRight | Qt::AlignVCenter));
         return QTreeWidgetItem::data(column, role);
     }
@@ -131,7 +130,7 @@ void CTableCtrl::AddColumn(int index, const std::u16string& title, int width, ui
         alignments_.resize(static_cast<size_t>(index) + 1, 0);
     alignments_[static_cast<size_t>(index)] = alignment;
     headerItem()->setText(index, ToQString(title));
-    if (index > 0 && (alignment & AlignRightBit))
+    if (index > 0 && (alignment & table_align::Right))
         headerItem()->setTextAlignment(index, Qt::AlignRight | Qt::AlignVCenter);
     setColumnWidth(index, width);
 }

@@ -134,7 +134,9 @@ bool CVelmoraDlg::OnInitDialog() {
     // window icon, so setting it is all the painting and drag-icon handling there is.
     if (!DialogIcon.isNull())
         setWindowIcon(DialogIcon);
-    startInputs_.EnglishResourcesLoaded = EnglishResourcesLoaded != 0;
+    // Only the English bundle switches the description texts to English: under the program's
+    // own English copy they stay Russian.
+    startInputs_.Language = EnglishResourcesLoaded != 0 ? UiLanguage::English : UiLanguage::Russian;
     return ::OnInitDialog(state_, startInputs_);
 }
 

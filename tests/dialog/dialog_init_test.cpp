@@ -45,7 +45,7 @@ protected:
 };
 
 TEST_F(DialogInitTest, StartsTheDialogAndSendsTheDiscoveryRequestToEveryTarget) {
-    inputs.EnglishResourcesLoaded = true;
+    inputs.Language = UiLanguage::English;
     f.Profile.Ints[{u"ParTable", u"W1"}] = 90;
     f.Controls.SetWindowText(ctl::InfoEdit, u"old");
     f.State.ConfigImage = {1, 2, 3};

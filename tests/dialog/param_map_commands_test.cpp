@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "dialog/param_columns.h"
 #include "dialog/param_map_commands.h"
 #include "dialog/param_table_refresh.h"
 #include "platform/control_ids.h"
@@ -278,9 +279,7 @@ class ParamMapHandlersTest : public ::testing::Test {
 protected:
     void SetUp() override {
         f.State.ParamList = &table;
-        table.SetColumnKeyCell(0, 3);
-        for (int c = 0; c < 3; ++c)
-            table.AddColumn(c, u"", 70, 0);
+        SetUpParamColumns(f.State);
         f.Controls.ComboAddString(ctl::TeleTypeCombo, u"Type");
         f.Controls.ComboSetCurSel(ctl::TeleTypeCombo, 0);
         f.Prompts.Strings[ids::ConfirmDeletion] = u"Confirm deletion of %d elements";

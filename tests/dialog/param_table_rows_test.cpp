@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/param_table_rows.h"
+#include "dialog/param_columns.h"
 #include "dialog/param_table_refresh.h"
 #include "model/telemetry_descriptor.h"
 #include "platform/string_ids.h"
@@ -41,10 +42,7 @@ protected:
         layout.ChannelSensorMap = 0xFED;
         f.Prompts.Strings[ids::Hz] = u"Hz";
         f.State.ParamList = &table;
-        // The dialog sorts the "Parameter" column by the code cell.
-        table.SetColumnKeyCell(0, 3);
-        for (int c = 0; c < 3; ++c)
-            table.AddColumn(c, u"", 70, 0);
+        SetUpParamColumns(f.State);
     }
     void TearDown() override { BandNameTable.clear(); }
 

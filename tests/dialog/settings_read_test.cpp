@@ -10,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "dialog/param_columns.h"
 #include "dialog/param_map_commands.h"
 #include "dialog/param_table_refresh.h"
 #include "dialog/password_vin.h"
@@ -561,7 +562,7 @@ TEST_F(SettingsReadTest, RepeatedPageOfAReadingKeepsItsPlaceInTheImage) {
 TEST_F(SettingsReadTest, RowsShownWhileAReadingFillsTheMapNameTheEntriesTheyShow) {
     // A row's item data is the position of its entry in the map; a row kept while the reading
     // clears or fills the map names another entry, and a double click edits that one.
-    constexpr int PlotColumn = 2;
+    constexpr int PlotColumn = ParamCellIndex(ParamCell::PlotMark);
     constexpr int32_t Undescribed = 99;
     AddType(u"Undescribed", Undescribed);
     const auto entries = [](std::vector<uint32_t> bands) {
