@@ -91,4 +91,5 @@ case "${LC_ALL:-${LC_MESSAGES:-${LANG:-}}}" in
   "" | C | POSIX) export LC_ALL=C.UTF-8 ;;
 esac
 bash scripts/loopback.sh bash -c 'serve_and_run "$@"' run.sh \
-  "$adapter" "$program" "$tmp/adapter.log" --image "$BUILD_DIR/data/sample_settings.bin" --vin 00421007 "$@"
+  "$adapter" "$program" "$tmp/adapter.log" \
+  --image "$BUILD_DIR/data/sample_settings.bin" --vin 00421007 "$@"
