@@ -4,26 +4,54 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 FileDescriptorBuffer::~FileDescriptorBuffer() {
     if (fd_ >= 0)
         close(fd_);
 }
 
+namespace {
+/// Up to `count` bytes from `fd`; 0 at the end of the file or on an error.
+size_t ReadSome(int fd, char* to, size_t count) {
+    if (fd < 0)
+        return 0;
+    ssize_t got;
+    do
+        got = read(fd, to, count);
+    while (got < 0 && errno == EINTR);
+    return got > 0 ? static_cast<size_t>(got) : 0;
+}
+} // namespace
+
 FileDescriptorBuffer::int_type FileDescriptorBuffer::underflow() {
     if (gptr() < egptr())
         return traits_type::to_int_type(*gptr());
-    if (fd_ < 0)
-        return traits_type::eof();
-    ssize_t got;
-    do
-        got = read(fd_, buffer_.data(), buffer_.size());
-    while (got < 0 && errno == EINTR);
-    if (got <= 0)
+    const size_t got = ReadSome(fd_, buffer_.data(), buffer_.size());
+    if (got == 0)
         return traits_type::eof();
     setg(buffer_.data(), buffer_.data(), buffer_.data() + got);
     return traits_type::to_int_type(*gptr());
+}
+
+std::streamsize FileDescriptorBuffer::xsgetn(char* to, std::streamsize count) {
+    // What is buffered, then a large rest straight from the descriptor, without the copy.
+    std::streamsize done = std::min<std::streamsize>(count, egptr() - gptr());
+    if (done > 0) {
+        std::memcpy(to, gptr(), static_cast<size_t>(done));
+        gbump(static_cast<int>(done));
+    }
+    while (count - done >= static_cast<std::streamsize>(buffer_.size())) {
+        const size_t got = ReadSome(fd_, to + done, static_cast<size_t>(count - done));
+        if (got == 0)
+            return done;
+        done += static_cast<std::streamsize>(got);
+    }
+    if (done < count)
+        done += std::streambuf::xsgetn(to + done, count - done);
+    return done;
 }
 
 FileDescriptorBuffer::pos_type FileDescriptorBuffer::seekoff(off_type off, std::ios::seekdir dir,

@@ -16,6 +16,7 @@ public:
 
 protected:
     int_type underflow() override;
+    std::streamsize xsgetn(char* to, std::streamsize count) override;
     pos_type seekoff(off_type off, std::ios::seekdir dir, std::ios::openmode which) override;
     pos_type seekpos(pos_type pos, std::ios::openmode which) override;
 

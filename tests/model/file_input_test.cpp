@@ -40,6 +40,21 @@ TEST(OpenRegularFile, ReadsAndSeeksARegularFileAndRefusesEverythingElse) {
         EXPECT_EQ(in.tellg(), 3);
         EXPECT_EQ(ReadAll(in), "3456789");
     }
+    {
+        // Larger than the stream's buffer: read partly buffered, partly straight through.
+        std::string big(30000, '\0');
+        for (size_t i = 0; i < big.size(); ++i)
+            big[i] = static_cast<char>('a' + i % 23);
+        auto in = OpenRegularFile(folder.Write("big.bin", big));
+        ASSERT_TRUE(in);
+        EXPECT_EQ(in.Size(), big.size());
+        std::string head(3, '\0');
+        in.read(head.data(), 3);
+        std::string rest(big.size(), '\0');
+        in.read(rest.data(), static_cast<std::streamsize>(rest.size()));
+        EXPECT_EQ(static_cast<size_t>(in.gcount()), big.size() - 3);
+        EXPECT_EQ(head + rest.substr(0, big.size() - 3), big);
+    }
     fs::create_symlink(file, folder.Path() / "link");
     {
         auto in = OpenRegularFile(folder.Path() / "link");
