@@ -1,12 +1,12 @@
 // libFuzzer entry: every input is loaded as a description file in both interface languages and
 // every telemetry type it describes is decoded.
+#include <sys/mman.h>
 #include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -18,17 +18,33 @@
 namespace fs = std::filesystem;
 
 namespace {
-const fs::path& InputPath() {
-    static const fs::path path = [] {
-        fs::path p =
-            fs::temp_directory_path() / ("velmora-fuzz-" + std::to_string(getpid()) + ".bin");
-        std::atexit([] {
-            std::error_code ec;
-            fs::remove(InputPath(), ec);
-        });
-        return p;
+// The input is held in a file in memory, opened by its /proc path as the program opens its
+// description file: nothing is written to any folder, so nothing is left there however the run
+// ends (libFuzzer leaves by _Exit after a finding or a time-out, with no clean-up).
+int InputFile() {
+    static const int fd = [] {
+        const int f = memfd_create("velmora-fuzz-input", MFD_CLOEXEC);
+        if (f < 0)
+            std::abort();
+        return f;
     }();
+    return fd;
+}
+
+const fs::path& InputPath() {
+    static const fs::path path = "/proc/self/fd/" + std::to_string(InputFile());
     return path;
+}
+
+void WriteInput(const uint8_t* data, size_t size) {
+    if (ftruncate(InputFile(), 0) != 0)
+        std::abort();
+    for (size_t done = 0; done < size;) {
+        const ssize_t put = pwrite(InputFile(), data + done, size - done, static_cast<off_t>(done));
+        if (put <= 0)
+            std::abort();
+        done += static_cast<size_t>(put);
+    }
 }
 
 void ClearTables() {
@@ -78,12 +94,7 @@ void DecodeEveryType() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    {
-        std::ofstream out(InputPath(), std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        if (!out)
-            std::abort();
-    }
+    WriteInput(data, size);
     for (const char16_t* language : {UiLanguageEnglish, UiLanguageRussian}) {
         ClearTables();
         LoadTeleDescFile(InputPath(), language);

@@ -1,7 +1,6 @@
 #include "dialog/device_key.h"
 
 #include <algorithm>
-#include <fstream>
 #include <string_view>
 #include <vector>
 
@@ -146,7 +145,7 @@ void OnWriteDeviceKey(DialogState& state) {
     if (!BrowseKeyFile(state, path))
         return;
 
-    std::ifstream file = OpenRegularFile(NativePath(path));
+    RegularFileStream file = OpenRegularFile(NativePath(path));
     if (!file) {
         state.Prompts->MessageBoxId(ids::CantOpenFile);
         return;

@@ -1,7 +1,6 @@
 #include "dialog/firmware_update.h"
 
-#include <fstream>
-#include <optional>
+#include <cstdint>
 
 #include "dialog/file_browse.h"
 #include "dialog/write_preconditions.h"
@@ -9,20 +8,6 @@
 #include "model/file_input.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
-
-namespace {
-
-/// Length of an open file, nothing when it cannot be told.
-std::optional<size_t> FileLength(std::ifstream& file) {
-    file.seekg(0, std::ios::end);
-    const std::streamoff end = file.tellg();
-    file.seekg(0, std::ios::beg);
-    if (!file || end < 0)
-        return std::nullopt;
-    return static_cast<size_t>(end);
-}
-
-} // namespace
 
 bool BrowseFirmwareFile(DialogState& state, std::u16string& path) {
     return BrowseFileInStoredFolder(state, FirmwareFileFilter, FirmwareFolderValue, path);
@@ -46,13 +31,13 @@ void OnUpdateFirmware(DialogState& state) {
     if (!BrowseFirmwareFile(state, path))
         return;
 
-    std::ifstream file = OpenRegularFile(NativePath(path), std::ios::binary);
+    RegularFileStream file = OpenRegularFile(NativePath(path));
     if (!file) {
         state.Prompts->MessageBoxId(ids::CantOpenFile);
         return;
     }
-    const std::optional<size_t> length = FileLength(file);
-    if (!length || *length < FirmwareMinSize || *length > FirmwareMaxSize) {
+    const std::uintmax_t length = file.Size();
+    if (length < FirmwareMinSize || length > FirmwareMaxSize) {
         state.Prompts->MessageBoxId(ids::WrongFileLength);
         return;
     }
@@ -64,7 +49,7 @@ void OnUpdateFirmware(DialogState& state) {
     // Read before the queue is touched: a file that no longer holds the bytes it was measured
     // with (cut while the password was asked) would otherwise go to the adapter padded with
     // zero bytes, as firmware that does not run.
-    std::vector<uint8_t> image(*length);
+    std::vector<uint8_t> image(length);
     file.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
     if (static_cast<size_t>(file.gcount()) != image.size()) {
         state.Prompts->MessageBoxId(ids::CantOpenFile);

@@ -2,7 +2,6 @@
 
 #include <bit>
 #include <cstddef>
-#include <fstream>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -328,15 +327,11 @@ private:
 
 /// The whole file in one read; nothing for a missing or unreadable file or a non-file.
 std::optional<std::vector<uint8_t>> ReadWholeFile(const fs::path& path) {
-    std::ifstream in = OpenRegularFile(path, std::ios::binary);
+    RegularFileStream in = OpenRegularFile(path);
     if (!in)
         return std::nullopt;
-    std::error_code ec;
-    uintmax_t size = fs::file_size(path, ec);
-    if (ec)
-        return std::nullopt;
     try {
-        std::vector<uint8_t> data(static_cast<size_t>(size));
+        std::vector<uint8_t> data(static_cast<size_t>(in.Size()));
         in.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size()));
         data.resize(static_cast<size_t>(in.gcount()));
         return data;
