@@ -90,9 +90,9 @@ TEST_F(AddressKeys, TypedAddressIsTheAddressFromEveryStartingState) {
         const char* Reads;
     };
     const Typed typed[] = {
-        {"192.168.1.20", "192.168.1.20"},       {"172.100.200.254", "172.100.200.254"},
-        {"10.0.0.1", "10.0.0.1"},               {"1.22.133.4", "1.22.133.4"},
-        {"255.255.255.0", "255.255.255.0"},     {"192168001020", "192.168.1.20"},
+        {"192.168.1.20", "192.168.1.20"},   {"172.100.200.254", "172.100.200.254"},
+        {"10.0.0.1", "10.0.0.1"},           {"1.22.133.4", "1.22.133.4"},
+        {"255.255.255.0", "255.255.255.0"}, {"192168001020", "192.168.1.20"},
     };
     for (bool backwards : {false, true}) {
         for (const StartState& start : starts) {
@@ -101,7 +101,8 @@ TEST_F(AddressKeys, TypedAddressIsTheAddressFromEveryStartingState) {
                                                 << (backwards ? ", Shift+Tab" : ", Tab"));
                 start.Make(*first);
                 // The user leaves the control and comes back to it by Tab or Shift+Tab.
-                (backwards ? static_cast<QWidget*>(second) : before)->setFocus(Qt::OtherFocusReason);
+                (backwards ? static_cast<QWidget*>(second) : before)
+                    ->setFocus(Qt::OtherFocusReason);
                 Press(backwards ? Qt::Key_Backtab : Qt::Key_Tab);
                 ASSERT_EQ(FieldWithFocus(first), 0);
                 Type(QString::fromLatin1(t.Keys));
@@ -120,14 +121,9 @@ TEST_F(AddressKeys, PastedAddressFillsAllFieldsOrIsRefusedWhole) {
         const char* Reads; ///< nullptr: refused, the control unchanged
     };
     const Paste pastes[] = {
-        {"192.168.1.20", "192.168.1.20"},
-        {" 10.0.0.1\n", "10.0.0.1"},
-        {"192.168.1", nullptr},
-        {"192.168.1.20.5", nullptr},
-        {"192.168.1.256", nullptr},
-        {"192.168..20", nullptr},
-        {"192.168.1.2x", nullptr},
-        {"1234", nullptr},
+        {"192.168.1.20", "192.168.1.20"}, {" 10.0.0.1\n", "10.0.0.1"}, {"192.168.1", nullptr},
+        {"192.168.1.20.5", nullptr},      {"192.168.1.256", nullptr},  {"192.168..20", nullptr},
+        {"192.168.1.2x", nullptr},        {"1234", nullptr},
     };
     for (const char* before : {"0.0.0.0", "", "172.16.5."}) {
         for (const Paste& p : pastes) {
@@ -206,8 +202,8 @@ TEST_F(AddressKeys, LeftRightAndBackspaceCrossIntoTheNeighbouringField) {
         {2, 0, Qt::Key_Backspace, 1, 2}, {0, 0, Qt::Key_Backspace, 0, 0},
     };
     for (const Move& m : moves) {
-        SCOPED_TRACE(testing::Message() << "field " << m.Field << " caret " << m.Caret << " key "
-                                        << m.Key);
+        SCOPED_TRACE(testing::Message()
+                     << "field " << m.Field << " caret " << m.Caret << " key " << m.Key);
         first->SetText(QStringLiteral("10.20.30.40"));
         Click(first->Field(m.Field), m.Caret);
         Press(m.Key);

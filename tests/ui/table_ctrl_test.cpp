@@ -356,8 +356,8 @@ TEST_F(TableCtrlTest, CellCutShortShowsItsWholeTextAsTip) {
         uint32_t Style;
         bool Tips;
     };
-    for (const Case& c : {Case{0x4421, true}, Case{0x4000, true}, Case{0x400, true},
-                          Case{0x21, false}}) {
+    for (const Case& c :
+         {Case{0x4421, true}, Case{0x4000, true}, Case{0x400, true}, Case{0x21, false}}) {
         SCOPED_TRACE(c.Style);
         table->SetExtendedStyle(c.Style);
         EXPECT_EQ(tipAt(inName), c.Tips ? name : QString());
