@@ -11,6 +11,7 @@
 
 #include "ui/ip_address_edit.h"
 #include "ui/qt_text.h"
+#include "ui/radio_tab_stops.h"
 #include "ui/table_ctrl.h"
 
 // The embedded resources live in a static library, so their registration is called by name.
@@ -128,7 +129,10 @@ bool ResourceSource::BuildDialog(int templateId, QDialog& dialog) {
         return false;
     TemplateLoader loader(dialog);
     loader.setTranslationEnabled(false);
-    return loader.load(&file, nullptr) == &dialog;
+    if (loader.load(&file, nullptr) != &dialog)
+        return false;
+    KeepRadioTabStopsOnChecked(dialog);
+    return true;
 }
 
 QString ResourceSource::LoadString(int id) {

@@ -33,7 +33,8 @@ public:
     static void UseOwn(QLocale::Language uiLanguage);
     static ResourceOrigin Origin();
 
-    /// Builds template `templateId` into `dialog` (its title, size, layout and controls).
+    /// Builds template `templateId` into `dialog` (its title, size, layout and controls, its
+    /// Tab order, and each radio group as one Tab stop at its checked button).
     /// Returns false, leaving the dialog empty, when the source has no such template.
     static bool BuildDialog(int templateId, QDialog& dialog);
     /// Text of string `id`; empty when the source has none.

@@ -282,6 +282,26 @@ void CTableCtrl::keyPressEvent(QKeyEvent* event) {
     event->accept();
 }
 
+void CTableCtrl::focusInEvent(QFocusEvent* event) {
+    const bool hadCurrent = currentIndex().isValid();
+    QTreeWidget::focusInEvent(event);
+    // The view has made its first row current, unmarked and unselected; moveCursor starts
+    // from the selection instead.
+    if (!hadCurrent)
+        selectionModel()->clearCurrentIndex();
+}
+
+QModelIndex CTableCtrl::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+    if (!currentIndex().isValid() && topLevelItemCount() > 0) {
+        const int selected = store_.GetSelectedIndex();
+        if (selected < 0)
+            return model()->index(action == MoveEnd ? topLevelItemCount() - 1 : 0, 0);
+        selectionModel()->setCurrentIndex(model()->index(selected, 0),
+                                          QItemSelectionModel::NoUpdate);
+    }
+    return QTreeWidget::moveCursor(action, modifiers);
+}
+
 void CTableCtrl::mousePressEvent(QMouseEvent* event) {
     QTreeWidget::mousePressEvent(event);
     const QPoint point = event->position().toPoint();

@@ -71,6 +71,11 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    /// The keys move from the first selected row; with none, the first Down or Home after the
+    /// focus arrives selects the first row and End the last (the view would start from a row
+    /// that nothing marks).
+    void focusInEvent(QFocusEvent* event) override;
+    QModelIndex moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;

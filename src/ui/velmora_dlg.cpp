@@ -203,8 +203,11 @@ void CVelmoraDlg::showEvent(QShowEvent* event) {
 }
 
 void CVelmoraDlg::keyPressEvent(QKeyEvent* event) {
-    // A push button with the focus takes Enter itself; anywhere else Enter does nothing.
+    // The dialog has no default button: Enter clicks the push button that has the focus, as
+    // Space does, and anywhere else does nothing.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        if (auto* button = qobject_cast<QPushButton*>(focusWidget()))
+            button->click();
         event->accept();
         return;
     }

@@ -28,8 +28,9 @@ class QRadioButton;
 /// form, the user, the profile, the clock and the window; State()'s pointers designate them
 /// (tests may point them elsewhere before the dialog is first shown).
 ///
-/// Enter does nothing; Escape and the close box end the modal run. OnInitDialog runs once, when
-/// the dialog is first shown. Tests can build it offscreen, show() it and drive its controls.
+/// The dialog has no default button: Enter clicks a push button that has the focus and
+/// elsewhere does nothing; Escape and the close box end the modal run. OnInitDialog runs once,
+/// when the dialog is first shown. Tests can build it offscreen, show() it and drive its controls.
 class CVelmoraDlg : public QDialog {
     Q_OBJECT
 public:

@@ -1,5 +1,6 @@
 // tarnel_test_adapter: the test adapter as a program, for manual runs against loopback.
-// Prints "listening on 127.0.0.1:<port>" once it serves, then runs until SIGINT or SIGTERM.
+// Prints "listening on 127.0.0.1:<port>" once it serves, then runs until SIGINT or SIGTERM;
+// with --dump, it then writes the settings pages as they are to a file, to check what was saved.
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
@@ -19,10 +20,11 @@ void Usage(const char* self) {
     std::fprintf(stderr,
                  "usage: %s [--port N] [--vin HEX] [--firmware HEX] [--flags HEX]\n"
                  "          [--password TEXT] [--vin-reply-length 16|18|20]\n"
-                 "          [--delay-ms N] [--image FILE]\n"
+                 "          [--delay-ms N] [--image FILE] [--dump FILE]\n"
                  "Serves on 127.0.0.1 (an ephemeral port unless --port is given; never 22).\n"
                  "--firmware is major << 8 | minor, e.g. 0x205; --image preloads the settings\n"
-                 "image (raw bytes) at page 0x700.\n",
+                 "image (raw bytes) at page 0x700; --dump writes pages 0x700 to 0x7FF to FILE\n"
+                 "when the adapter stops.\n",
                  self);
 }
 
@@ -37,6 +39,7 @@ bool ParseNumber(const char* text, int base, unsigned long max, unsigned long& o
 int main(int argc, char** argv) {
     TestAdapter adapter;
     unsigned long port = 0;
+    std::string dumpFile;
     for (int i = 1; i < argc; ++i) {
         const std::string opt = argv[i];
         if (opt == "--help" || opt == "-h") {
@@ -78,6 +81,8 @@ int main(int argc, char** argv) {
                 ok = static_cast<bool>(in) || in.eof();
                 if (ok)
                     adapter.LoadMemory(TestAdapter::SettingsFirstPage, bytes);
+            } else if (opt == "--dump") {
+                dumpFile = value;
             } else {
                 ok = false;
             }
@@ -110,5 +115,17 @@ int main(int argc, char** argv) {
     int signal = 0;
     sigwait(&stop, &signal);
     adapter.Stop();
+    if (!dumpFile.empty()) {
+        const std::vector<uint8_t> pages = adapter.Memory(
+            TestAdapter::SettingsFirstPage,
+            (TestAdapter::PageCount - TestAdapter::SettingsFirstPage) * TestAdapter::PageBytes);
+        std::ofstream out(dumpFile, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(pages.data()),
+                  static_cast<std::streamsize>(pages.size()));
+        if (!out) {
+            std::fprintf(stderr, "tarnel_test_adapter: cannot write %s\n", dumpFile.c_str());
+            return 1;
+        }
+    }
     return 0;
 }

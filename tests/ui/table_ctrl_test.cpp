@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QScrollBar>
+#include <QTest>
 #include <QToolTip>
 #include <QVBoxLayout>
 #include <QWheelEvent>
@@ -284,6 +285,33 @@ TEST_F(TableCtrlTest, TypedKeysSelectTheMatchingRowAndTellTheParent) {
     EXPECT_EQ(notices.back(), (Notice{table_notice::SelectionChanged, 0, 0}));
 }
 
+TEST_F(TableCtrlTest, FirstMoveKeyAfterTheFocusArrivesSelectsARow) {
+    AddRows({u"a\n", u"b\n", u"c\n", u"d\n"});
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    struct Case {
+        Qt::Key Key;
+        int SelectedBefore; ///< -1: none
+        int SelectedAfter;
+    };
+    const Case cases[] = {
+        {Qt::Key_Down, -1, 0}, {Qt::Key_Home, -1, 0}, {Qt::Key_End, -1, 3},
+        {Qt::Key_Down, 2, 3},  {Qt::Key_Up, 2, 1},    {Qt::Key_Home, 2, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.Key << " with row " << c.SelectedBefore);
+        table->clearFocus();
+        table->RebuildItems();
+        if (c.SelectedBefore >= 0)
+            table->SelectByItemData(static_cast<uint32_t>(c.SelectedBefore));
+        table->setFocus(Qt::TabFocusReason);
+        ASSERT_TRUE(table->hasFocus());
+        QTest::keyClick(table, c.Key);
+        EXPECT_EQ(SelectedInView(), std::vector<int>{c.SelectedAfter});
+        EXPECT_EQ(table->GetSelectedIndex(), c.SelectedAfter);
+    }
+}
+
 TEST_F(TableCtrlTest, WheelOutsideTheListGoesToTheWidgetUnderTheCursor) {
     std::vector<std::u16string> rows(50, u"x\n");
     AddRows(rows);
@@ -328,8 +356,8 @@ TEST_F(TableCtrlTest, CellCutShortShowsItsWholeTextAsTip) {
         uint32_t Style;
         bool Tips;
     };
-    for (const Case& c : {Case{0x4421, true}, Case{0x4000, true}, Case{0x400, true},
-                          Case{0x21, false}}) {
+    for (const Case& c :
+         {Case{0x4421, true}, Case{0x4000, true}, Case{0x400, true}, Case{0x21, false}}) {
         SCOPED_TRACE(c.Style);
         table->SetExtendedStyle(c.Style);
         EXPECT_EQ(tipAt(inName), c.Tips ? name : QString());
