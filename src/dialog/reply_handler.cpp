@@ -20,11 +20,10 @@ namespace {
 
 /// Whether the reply comes from the adapter chosen in the device list, or none is chosen.
 bool FromChosenAdapter(const DialogState& state, const std::string& source) {
-    const IDialogControls& controls = *state.Controls;
-    if (controls.ComboGetCurSel(ctl::DeviceAddressCombo) < 0) {
+    if (state.Controls->ComboGetCurSel(ctl::DeviceAddressCombo) < 0) {
         return true;
     }
-    return TrimWideSpace(controls.GetWindowText(ctl::DeviceAddressCombo)) == AsciiToWide(source);
+    return ChosenDevice(state) == AsciiToWide(source);
 }
 
 std::u16string VinLine(const VinReply& reply) {

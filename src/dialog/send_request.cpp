@@ -6,10 +6,13 @@
 #include "protocol/protocol.h"
 #include "text/wide_text.h"
 
+std::u16string ChosenDevice(const DialogState& state) {
+    return TrimWideSpace(state.Controls->GetWindowText(ctl::DeviceAddressCombo));
+}
+
 void SendRequest(DialogState& state, uint32_t requestWord, const uint8_t* payload,
                  uint32_t length) {
-    SendRequestTo(state, state.Controls->GetWindowText(ctl::DeviceAddressCombo), requestWord,
-                  payload, length);
+    SendRequestTo(state, ChosenDevice(state), requestWord, payload, length);
 }
 
 void SendRequestTo(DialogState& state, std::u16string device, uint32_t requestWord,

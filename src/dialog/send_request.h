@@ -4,6 +4,10 @@
 
 #include "dialog/dialog_state.h"
 
+/// The device list's text with white space removed at both ends: the chosen adapter's source
+/// text, empty when none is chosen.
+std::u16string ChosenDevice(const DialogState& state);
+
 /// Frames a request (header, then `length` bytes of `payload`; `payload` may be null when
 /// `length` is 0) and sends it over `state.LinkSocket`: to the adapter named by the device
 /// list's text ("address" or "address:port", trimmed; port 22 unless a plain decimal number

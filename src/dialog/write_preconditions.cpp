@@ -3,10 +3,10 @@
 #include <mutex>
 
 #include "config/settings_image.h"
+#include "dialog/send_request.h"
 #include "platform/control_ids.h"
 #include "platform/string_ids.h"
 #include "protocol/protocol.h"
-#include "text/wide_text.h"
 
 bool ConfirmAbortWrite(DialogState& state) {
     std::lock_guard lock(state.WriteQueueLock);
@@ -54,7 +54,7 @@ void ChooseDevice(IDialogControls& controls, const std::u16string& text) {
 bool HoldWriteTarget(DialogState& state) {
     std::lock_guard lock(state.WriteQueueLock);
     IDialogControls& controls = *state.Controls;
-    const std::u16string chosen = TrimWideSpace(controls.GetWindowText(ctl::DeviceAddressCombo));
+    const std::u16string chosen = ChosenDevice(state);
     if (state.WriteQueue.empty() || chosen == state.WriteTarget) {
         return true;
     }

@@ -110,8 +110,7 @@ void OnDialogTimer(DialogState& state, uint32_t timerId) {
 
     if (now - state.LastFreezeTick >= FreezeDhcpIntervalMs) {
         state.LastFreezeTick = now;
-        const std::u16string device =
-            TrimWideSpace(state.Controls->GetWindowText(ctl::DeviceAddressCombo));
+        const std::u16string device = ChosenDevice(state);
         // A text ending in ".255" names a broadcast address, which gets no keep-alive.
         if (!device.empty() && !device.ends_with(u".255")) {
             SendRequest(state, MakeRequestWord(REQ_FREEZE_DHCP), nullptr, 0);
@@ -146,7 +145,7 @@ void DropWriteQueue(DialogState& state) {
 void QueueWriteJobs(DialogState& state, std::vector<WriteJob> jobs) {
     std::lock_guard lock(state.WriteQueueLock);
     DropWriteQueue(state);
-    state.WriteTarget = TrimWideSpace(state.Controls->GetWindowText(ctl::DeviceAddressCombo));
+    state.WriteTarget = ChosenDevice(state);
     for (WriteJob& job : jobs) {
         state.WriteQueue.push_back(std::move(job));
     }
